@@ -1,0 +1,56 @@
+# Sourced by ./run, ./test and the benchmarks: a display and a Wine prefix for Windows programs.
+WINE=/usr/lib/wine/wine64
+WINESERVER=/usr/lib/wine/wineserver
+export WINEDEBUG=${WINEDEBUG:--all}
+# No Mono or Gecko prompts: nothing here needs them, and a prompt would wait for ever.
+export WINEDLLOVERRIDES="mscoree,mshtml="
+# An English (US) user locale, so that dates and code pages are the same on every machine.
+export LANG=C.UTF-8 LC_ALL=C.UTF-8
+
+XVFB_PID=""
+
+# Starts Xvfb on a free display unless a usable display is already set.
+ensure_display() {
+  if [ -n "${DISPLAY:-}" ] && [ -z "${CI:-}" ] && xdpyinfo >/dev/null 2>&1; then
+    return 0
+  fi
+  local n=90
+  while [ -e "/tmp/.X${n}-lock" ] || [ -e "/tmp/.X11-unix/X${n}" ]; do n=$((n + 1)); done
+  Xvfb ":${n}" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+  XVFB_PID=$!
+  export DISPLAY=":${n}"
+  for _ in $(seq 1 50); do
+    xdpyinfo >/dev/null 2>&1 && return 0
+    sleep 0.1
+  done
+  echo "Xvfb did not start on ${DISPLAY}" >&2
+  return 1
+}
+
+stop_display() {
+  if [ -n "$XVFB_PID" ]; then
+    kill "$XVFB_PID" 2>/dev/null || true
+    wait "$XVFB_PID" 2>/dev/null || true
+    XVFB_PID=""
+  fi
+}
+
+# Makes a fresh Wine prefix at $1 (removing what was there) and exports WINEPREFIX.
+fresh_prefix() {
+  export WINEPREFIX="$1"
+  if [ -d "$WINEPREFIX" ]; then
+    "$WINESERVER" -k 2>/dev/null || true
+    rm -rf "$WINEPREFIX"
+  fi
+  mkdir -p "$(dirname "$WINEPREFIX")"
+  "$WINE" wineboot -i >/dev/null 2>&1
+  "$WINESERVER" -w
+}
+
+# Uses the prefix at $1, making it when it does not exist yet.
+use_prefix() {
+  export WINEPREFIX="$1"
+  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    fresh_prefix "$1"
+  fi
+}

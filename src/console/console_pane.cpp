@@ -1,0 +1,75 @@
+// The console pane's handlers. The transcript is the text of txtOutputs and nothing else; it
+// only grows, one chunk at a time, appended at the end of the box.
+#include "console/console_pane.h"
+
+#include <windows.h>
+
+#include "console/shelvoxs.h"
+#include "mainwin/main_form.h"
+#include "ui/runtime.h"
+
+namespace console {
+
+ConsolePane::ConsolePane(mainwin::MainForm& main) : main_(main) {
+    ui::Form& f = main_.Form();
+    f.Design(L"cmdExecute").Click = [this] { cmdExecute_Click(); };
+    f.Design(L"txtCommand").KeyPress = [this](int& key) { txtCommand_KeyPress(key); };
+    f.Design(L"txtOutputs").Change = [this] { txtOutputs_Change(); };
+    f.GetTimer(L"Timer11").Tick = [this] { Timer11_Timer(); };
+}
+
+void ConsolePane::AttachRunner(Shelvoxs& runner) {
+    runner.ReceiveOutputs = [this](std::wstring chunk) { objDOS_ReceiveOutputs(chunk); };
+}
+
+void ConsolePane::ReportError(const std::exception& e) {
+    ui::Rt().MsgBox(ui::ErrorReportText(e), MB_OK, std::nullopt);
+}
+
+void ConsolePane::RunTypedCommand() {
+    Shelvoxs* runner = main_.objDOS();
+    if (!runner) throw ui::RuntimeError(91, L"Object variable or With block variable not set");
+    runner->SetCommandLine(main_[L"txtCommand"].Text());
+    runner->ExecuteCommand(L"");
+    main_[L"txtCommand"].SetText(L"");
+    main_[L"txtCommand"].SetFocus();
+}
+
+void ConsolePane::cmdExecute_Click() {
+    try {
+        RunTypedCommand();
+    } catch (const std::exception& e) {
+        ReportError(e);
+    }
+}
+
+void ConsolePane::txtCommand_KeyPress(int& keyAscii) {
+    try {
+        if (keyAscii == 13) RunTypedCommand();
+    } catch (const std::exception& e) {
+        ReportError(e);
+    }
+}
+
+void ConsolePane::Timer11_Timer() {
+    try {
+        Shelvoxs* runner = main_.objDOS();
+        if (!runner) throw ui::RuntimeError(91, L"Object variable or With block variable not set");
+        runner->SetCommandLine(L"help");
+        runner->ExecuteCommand(L"");
+    } catch (const std::exception& e) {
+        ReportError(e);
+    }
+    main_.Form().SetTimerEnabled(L"Timer11", false);
+}
+
+void ConsolePane::objDOS_ReceiveOutputs(const std::wstring& commandOutputs) {
+    main_[L"txtOutputs"].AppendText(commandOutputs);
+}
+
+void ConsolePane::txtOutputs_Change() {
+    ui::Control& box = main_[L"txtOutputs"];
+    box.SetSelStart(box.TextLength());
+}
+
+}  // namespace console

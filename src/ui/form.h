@@ -1,0 +1,258 @@
+// The form kit: top-level forms whose controls come from a layout table in twips, with the
+// events, timers and runtime services a classic desktop form offers.
+#pragma once
+#include <windows.h>
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "win/handles.h"
+
+namespace ui {
+
+enum class Kind { Label, Image, TextBox, Button, CheckBox, ListBox, PictureBox, Frame };
+
+enum Flags : unsigned {
+    kMultiLine = 1u << 0,
+    kVScroll = 1u << 1,
+    kReadOnly = 1u << 2,
+    kHidden = 1u << 3,       // never shown unless code shows it
+    kTransparent = 1u << 4,  // labels: the parent shows through
+    kGraphical = 1u << 5,    // buttons: drawn in their own back colour
+    kCancel = 1u << 6,       // the form's cancel button
+    kFlatNone = 1u << 7,     // picture box or text box without a border
+    kBorder = 1u << 8,       // picture box with a sunken border
+};
+
+constexpr COLORREF kDefaultColor = CLR_INVALID;
+
+struct FontSpec {
+    const wchar_t* face = nullptr;  // nullptr: the form's font
+    double points = 0;
+    bool bold = false;
+};
+
+// One row of a form's layout table. Positions are in twips, relative to the form's client
+// area or to the enclosing frame; tab is the position in the tab order (-1: takes no focus).
+struct ControlDef {
+    const wchar_t* name;
+    Kind kind;
+    const wchar_t* caption;
+    int left, top, width, height;
+    int tab;
+    const wchar_t* container;  // name of the enclosing frame, or nullptr
+    unsigned flags;
+    FontSpec font;
+    COLORREF back;
+    COLORREF fore;
+    int picture;  // bitmap resource id, or 0
+};
+
+enum class Border { None, FixedSingle };
+
+struct FormDef {
+    const wchar_t* name;  // also the window class name
+    int width, height;    // client area, twips
+    Border border;
+    COLORREF back;
+    FontSpec font;
+    int picture;  // background bitmap resource id, or 0
+};
+
+// A runtime error as a handler in catch-and-report mode reports it.
+class RuntimeError : public std::runtime_error {
+public:
+    RuntimeError(long number, std::wstring description, std::wstring source = L"");
+    long number;
+    std::wstring description, source;
+};
+// "description - source - number" for any exception.
+std::wstring ErrorReportText(const std::exception& e);
+
+class Form;
+
+class Control {
+public:
+    Control(Form& form, const ControlDef& def);
+    Control(const Control&) = delete;
+    Control& operator=(const Control&) = delete;
+
+    const ControlDef& Def() const { return def_; }
+    const wchar_t* Name() const { return def_.name; }
+    Kind GetKind() const { return def_.kind; }
+    HWND Hwnd() const { return hwnd_; }  // null for labels and images
+    Form& Owner() const { return form_; }
+
+    std::wstring Text() const;
+    // Replaces the text; raises Change when it differs.
+    void SetText(const std::wstring& text);
+    // Appends at the end of a text box, costing in proportion to the appended text.
+    void AppendText(const std::wstring& text);
+    int TextLength() const;
+    void SetSelStart(int pos);  // puts the caret there and scrolls it into view
+
+    bool Visible() const;
+    void SetVisible(bool visible);
+    bool Enabled() const;
+    void SetEnabled(bool enabled);
+    void SetFocus();
+    bool HasFocus() const;
+    void SetLeft(int twips);
+    int Left() const { return leftTwips_; }
+
+    // Check box value: 0 unchecked, 1 checked, 2 greyed. Setting a new value raises Click.
+    int Value() const { return value_; }
+    void SetValue(int value);
+
+    // List box.
+    void AddItem(const std::wstring& text);
+    void Clear();
+    int ListCount() const;
+    int ListIndex() const;  // -1 when nothing is selected
+    // Returns false (and selects nothing) when index is out of range.
+    bool SetListIndex(int index);
+    std::wstring List(int index) const;
+
+    // Picture shown by a picture box or image; the control takes ownership.
+    void SetPicture(HBITMAP bmp);
+    void SetIcon(HICON icon);
+    void ClearPicture();
+    HICON MouseIcon() const { return mouseIcon_; }
+    void SetMouseIcon(HICON icon) { mouseIcon_ = icon; }
+
+    // Events.
+    std::function<void()> Click, Change, GotFocus;
+    std::function<void(int& keyAscii)> KeyPress;
+    // button, shift, x, y (twips)
+    std::function<void(int, int, int, int)> MouseDown, MouseMove, MouseUp;
+
+private:
+    friend class Form;
+    void Create(HWND parent, int dpi);
+    void Destroyed();
+    void Paint(HDC dc, int dpi);  // windowless controls
+    RECT PixelRect(int dpi) const;
+    void RaiseChange();
+    void DrawButton(const DRAWITEMSTRUCT& di);
+    void DrawPicture(HDC dc, int dpi) const;
+    LRESULT HandleSubclassed(UINT msg, WPARAM wp, LPARAM lp);
+    static LRESULT CALLBACK SubclassProc(HWND, UINT, WPARAM, LPARAM);
+    static LRESULT CALLBACK ContainerProc(HWND, UINT, WPARAM, LPARAM);
+
+    Form& form_;
+    ControlDef def_;
+    std::wstring caption_;  // windowless caption
+    HWND hwnd_ = nullptr;
+    WNDPROC baseProc_ = nullptr;
+    int leftTwips_;
+    bool visible_;
+    bool enabled_ = true;
+    int value_ = 0;
+    int suppressChange_ = 0;
+    win::Font font_;
+    win::Brush brush_;
+    win::Bitmap bitmap_;
+    HICON icon_ = nullptr;  // owned
+    HICON mouseIcon_ = nullptr;
+    int lastButtons_ = 0;
+};
+
+struct Timer {
+    std::wstring name;
+    UINT interval = 0;
+    bool enabled = false;
+    UINT_PTR id = 0;
+    std::function<void()> Tick;
+};
+
+class Form {
+public:
+    Form(const FormDef& def, const std::vector<ControlDef>& controls);
+    ~Form();
+    Form(const Form&) = delete;
+    Form& operator=(const Form&) = delete;
+
+    const wchar_t* Name() const { return def_.name; }
+    HWND Hwnd() const { return hwnd_; }
+    bool Loaded() const { return hwnd_ != nullptr; }
+    int Dpi() const { return dpi_; }
+
+    // Creates the window and its controls and runs Load; the window stays hidden.
+    void EnsureLoaded();
+    // Loads when needed, then shows the window non-modally.
+    void Show();
+    // Runs Unload, destroys the window. The program's message loop ends after the last form.
+    void Unload();
+    void Minimize();
+    bool IsTopmost() const;
+
+    // The control of that name; loads the form first, as touching a control does.
+    Control& operator[](const wchar_t* name);
+    // The same control without loading the form: for binding handlers before the first load.
+    Control& Design(const wchar_t* name);
+    Control* Find(HWND hwnd);
+    std::vector<Control*> Controls();
+
+    Timer& AddTimer(const wchar_t* name, UINT interval, bool enabled);
+    Timer& GetTimer(const wchar_t* name);
+    void SetTimerEnabled(const wchar_t* name, bool enabled);
+
+    // A custom pointer shown over the form and, while the mouse is captured, everywhere;
+    // nullptr restores the default arrow.
+    void SetMousePointer(HCURSOR cursor);
+
+    // Moves the focus through the tab order; returns false when no control can take it.
+    bool TabNext(bool backwards);
+    // Gives the focus to the first control of the tab order.
+    bool FocusFirst();
+    // The controls that can take the focus now, in tab order.
+    std::vector<Control*> TabOrder();
+    // Handles the keys that a form handles for its controls (Tab, Esc, access keys, Enter on
+    // buttons). Returns true when the message was consumed.
+    bool PreTranslate(const MSG& msg);
+
+    std::function<void()> Load, Unloaded;
+    // Sees every key message for this form before its controls; true consumes it.
+    std::function<bool(const MSG&)> KeyPreview;
+
+    // Every form currently loaded, in load order.
+    static const std::vector<Form*>& LoadedForms();
+    static Form* FromWindow(HWND hwnd);
+
+private:
+    friend class Control;
+    static LRESULT CALLBACK Proc(HWND, UINT, WPARAM, LPARAM);
+    LRESULT Handle(UINT msg, WPARAM wp, LPARAM lp);
+    bool HandleChildMessage(HWND container, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
+    void PaintWindowless(HWND container, HDC dc);
+    Control* WindowlessAt(HWND container, POINT pt);
+    void StartTimer(Timer& t);
+    HBRUSH BrushFor(COLORREF c);
+    HFONT FontFor(const FontSpec& spec);
+    void ClickAccessKey(wchar_t ch, bool alt, bool& consumed);
+
+    FormDef def_;
+    std::vector<std::unique_ptr<Control>> controls_;
+    std::map<std::wstring, Control*> byName_;
+    std::vector<std::unique_ptr<Timer>> timers_;
+    HWND hwnd_ = nullptr;
+    bool loading_ = false;
+    int dpi_ = 96;
+    HWND savedFocus_ = nullptr;
+    HCURSOR pointer_ = nullptr;
+    win::Bitmap picture_;
+    std::map<COLORREF, win::Brush> brushes_;
+    std::map<std::wstring, win::Font> fonts_;
+    Control* pressedLabel_ = nullptr;
+};
+
+// Runs the message loop until the last form is unloaded.
+int RunMessageLoop();
+// Calls fn, catching anything it throws: no exception crosses a window procedure.
+void Guarded(const std::function<void()>& fn);
+
+}  // namespace ui

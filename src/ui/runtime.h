@@ -1,0 +1,47 @@
+// The runtime services that forms use and that tests may replace: message box, input box,
+// shell-open, clock, the per-user settings store and ending the program.
+#pragma once
+#include <windows.h>
+
+#include <optional>
+#include <string>
+
+namespace ui {
+
+// The program's title: what a message box without a title of its own shows.
+void SetAppTitle(const std::wstring& title);
+const std::wstring& AppTitle();
+
+class Runtime {
+public:
+    virtual ~Runtime() = default;
+    // style is the MB_* flags; title nullopt means the program's title.
+    virtual int MsgBox(const std::wstring& text, UINT style, std::optional<std::wstring> title);
+    // The text entered, or an empty text on Cancel.
+    virtual std::wstring InputBox(const std::wstring& prompt, const std::wstring& title,
+                                  const std::wstring& defaultText);
+    virtual void ShellOpen(HWND owner, const std::wstring& operation, const std::wstring& file,
+                           const std::wstring& parameters, const std::wstring& directory,
+                           int show);
+    virtual SYSTEMTIME Now();
+    virtual std::wstring GetSetting(const std::wstring& app, const std::wstring& section,
+                                    const std::wstring& key, const std::wstring& defaultValue);
+    virtual void SaveSetting(const std::wstring& app, const std::wstring& section,
+                             const std::wstring& key, const std::wstring& value);
+    // Ends the program at once: no further handler runs.
+    [[noreturn]] virtual void End();
+};
+
+// The runtime in use; the real one unless a test installed its own.
+Runtime& Rt();
+// Installs a replacement (nullptr restores the real runtime). Returns the previous one.
+Runtime* SetRuntime(Runtime* rt);
+
+// The current date and time in the system's general date form: short date, a blank and the
+// time; the date alone at midnight.
+std::wstring GeneralDateText(const SYSTEMTIME& t);
+
+// The folder that holds the program's executable, without a trailing backslash.
+std::wstring ProgramFolder();
+
+}  // namespace ui

@@ -1,0 +1,107 @@
+// Owning handle types: each closes what it holds exactly once.
+#pragma once
+#include <windows.h>
+
+#include <utility>
+
+namespace win {
+
+// A kernel handle; both null and INVALID_HANDLE_VALUE count as empty.
+class UniqueHandle {
+public:
+    UniqueHandle() = default;
+    explicit UniqueHandle(HANDLE h) : h_(h) {}
+    UniqueHandle(UniqueHandle&& o) noexcept : h_(std::exchange(o.h_, nullptr)) {}
+    UniqueHandle& operator=(UniqueHandle&& o) noexcept {
+        if (this != &o) {
+            Reset();
+            h_ = std::exchange(o.h_, nullptr);
+        }
+        return *this;
+    }
+    UniqueHandle(const UniqueHandle&) = delete;
+    UniqueHandle& operator=(const UniqueHandle&) = delete;
+    ~UniqueHandle() { Reset(); }
+
+    HANDLE Get() const { return h_; }
+    HANDLE* Put() {
+        Reset();
+        return &h_;
+    }
+    bool Valid() const { return h_ != nullptr && h_ != INVALID_HANDLE_VALUE; }
+    explicit operator bool() const { return Valid(); }
+    void Reset(HANDLE h = nullptr) {
+        if (Valid()) CloseHandle(h_);
+        h_ = h;
+    }
+    HANDLE Release() { return std::exchange(h_, nullptr); }
+
+private:
+    HANDLE h_ = nullptr;
+};
+
+// A GDI object (font, brush, bitmap, region) deleted with DeleteObject.
+template <typename T>
+class GdiObject {
+public:
+    GdiObject() = default;
+    explicit GdiObject(T h) : h_(h) {}
+    GdiObject(GdiObject&& o) noexcept : h_(std::exchange(o.h_, nullptr)) {}
+    GdiObject& operator=(GdiObject&& o) noexcept {
+        if (this != &o) {
+            Reset();
+            h_ = std::exchange(o.h_, nullptr);
+        }
+        return *this;
+    }
+    GdiObject(const GdiObject&) = delete;
+    GdiObject& operator=(const GdiObject&) = delete;
+    ~GdiObject() { Reset(); }
+
+    T Get() const { return h_; }
+    explicit operator bool() const { return h_ != nullptr; }
+    void Reset(T h = nullptr) {
+        if (h_) DeleteObject(h_);
+        h_ = h;
+    }
+    T Release() { return std::exchange(h_, nullptr); }
+
+private:
+    T h_ = nullptr;
+};
+
+using Font = GdiObject<HFONT>;
+using Brush = GdiObject<HBRUSH>;
+using Bitmap = GdiObject<HBITMAP>;
+using Region = GdiObject<HRGN>;
+
+// Selects an object into a DC for the lifetime of the scope.
+class ScopedSelect {
+public:
+    ScopedSelect(HDC dc, HGDIOBJ obj) : dc_(dc), old_(SelectObject(dc, obj)) {}
+    ~ScopedSelect() { SelectObject(dc_, old_); }
+    ScopedSelect(const ScopedSelect&) = delete;
+    ScopedSelect& operator=(const ScopedSelect&) = delete;
+
+private:
+    HDC dc_;
+    HGDIOBJ old_;
+};
+
+// A DC obtained with GetDC, released with ReleaseDC.
+class WindowDC {
+public:
+    explicit WindowDC(HWND hwnd) : hwnd_(hwnd), dc_(GetDC(hwnd)) {}
+    ~WindowDC() {
+        if (dc_) ReleaseDC(hwnd_, dc_);
+    }
+    WindowDC(const WindowDC&) = delete;
+    WindowDC& operator=(const WindowDC&) = delete;
+    HDC Get() const { return dc_; }
+
+private:
+    HWND hwnd_;
+    HDC dc_;
+};
+
+}  // namespace win

@@ -1,0 +1,80 @@
+// A small console program that the runner tests start as a child, writing known output.
+//   test_child bytes N         writes N bytes of a repeating pattern to standard output
+//   test_child interleave N    alternates N numbered lines between standard output and error
+//   test_child silent          writes nothing
+//   test_child lines TEXT...   writes each argument on its own line
+//   test_child linger MS       starts a copy of itself that sleeps MS ms holding the pipe,
+//                              writes "parent done" and ends at once
+//   test_child sleep MS        writes "sleeping", sleeps MS ms, writes "awake"
+//   test_child window          shows a window, reports whether it was started hidden
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+static void WriteAll(HANDLE h, const char* data, DWORD n) {
+    DWORD done = 0;
+    while (n > 0 && WriteFile(h, data, n, &done, nullptr) && done > 0) {
+        data += done;
+        n -= done;
+    }
+}
+
+int main(int argc, char** argv) {
+    HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE), err = GetStdHandle(STD_ERROR_HANDLE);
+    std::string mode = argc > 1 ? argv[1] : "";
+    if (mode == "bytes" && argc > 2) {
+        long long n = atoll(argv[2]);
+        std::string block;
+        for (int i = 0; i < 65536; ++i) block.push_back(static_cast<char>('a' + i % 26));
+        while (n > 0) {
+            DWORD k = static_cast<DWORD>(n < 65536 ? n : 65536);
+            WriteAll(out, block.data(), k);
+            n -= k;
+        }
+    } else if (mode == "interleave" && argc > 2) {
+        int n = atoi(argv[2]);
+        for (int i = 0; i < n; ++i) {
+            char line[64];
+            int len = snprintf(line, sizeof line, "%s %d\r\n", i % 2 ? "err" : "out", i);
+            WriteAll(i % 2 ? err : out, line, static_cast<DWORD>(len));
+        }
+    } else if (mode == "silent") {
+    } else if (mode == "lines") {
+        for (int i = 2; i < argc; ++i) {
+            WriteAll(out, argv[i], static_cast<DWORD>(strlen(argv[i])));
+            WriteAll(out, "\r\n", 2);
+        }
+    } else if (mode == "linger" && argc > 2) {
+        char self[MAX_PATH];
+        GetModuleFileNameA(nullptr, self, MAX_PATH);
+        std::string cmd = std::string("\"") + self + "\" sleep " + argv[2];
+        STARTUPINFOA si = {};
+        si.cb = sizeof si;
+        PROCESS_INFORMATION pi = {};
+        if (CreateProcessA(nullptr, &cmd[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si,
+                           &pi)) {
+            CloseHandle(pi.hThread);
+            CloseHandle(pi.hProcess);
+        }
+        WriteAll(out, "parent done\r\n", 13);
+    } else if (mode == "sleep" && argc > 2) {
+        WriteAll(out, "sleeping\r\n", 10);
+        Sleep(static_cast<DWORD>(atoi(argv[2])));
+        WriteAll(out, "awake\r\n", 7);
+    } else if (mode == "window") {
+        STARTUPINFOA si = {};
+        si.cb = sizeof si;
+        GetStartupInfoA(&si);
+        const char* how = (si.dwFlags & STARTF_USESHOWWINDOW) && si.wShowWindow == SW_HIDE
+                              ? "hidden\r\n"
+                              : "shown\r\n";
+        WriteAll(out, how, static_cast<DWORD>(strlen(how)));
+    } else {
+        WriteAll(err, "usage: test_child mode args\r\n", 29);
+        return 2;
+    }
+    return 0;
+}

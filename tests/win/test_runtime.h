@@ -1,0 +1,60 @@
+// A runtime for in-process tests: records message boxes and input boxes instead of showing
+// them, keeps settings in memory and reads a fixed clock.
+#pragma once
+#include <map>
+#include <string>
+#include <vector>
+
+#include "ui/runtime.h"
+
+struct ShownMessage {
+    std::wstring text;
+    UINT style;
+    std::optional<std::wstring> title;
+};
+
+class TestRuntime : public ui::Runtime {
+public:
+    TestRuntime() { previous_ = ui::SetRuntime(this); }
+    ~TestRuntime() override { ui::SetRuntime(previous_); }
+
+    int MsgBox(const std::wstring& text, UINT style, std::optional<std::wstring> title) override {
+        messages.push_back({text, style, title});
+        return IDOK;
+    }
+    std::wstring InputBox(const std::wstring& prompt, const std::wstring& title,
+                          const std::wstring&) override {
+        prompts.push_back(prompt + L"|" + title);
+        return inputReply;
+    }
+    void ShellOpen(HWND, const std::wstring& op, const std::wstring& file, const std::wstring&,
+                   const std::wstring&, int) override {
+        opened.push_back(op + L" " + file);
+    }
+    SYSTEMTIME Now() override { return now; }
+    std::wstring GetSetting(const std::wstring& app, const std::wstring& section,
+                            const std::wstring& key, const std::wstring& def) override {
+        auto it = settings.find(app + L"/" + section + L"/" + key);
+        return it == settings.end() ? def : it->second;
+    }
+    void SaveSetting(const std::wstring& app, const std::wstring& section,
+                     const std::wstring& key, const std::wstring& value) override {
+        settings[app + L"/" + section + L"/" + key] = value;
+        saves.push_back(key + L"=" + value);
+    }
+    [[noreturn]] void End() override { throw EndCalled(); }
+
+    struct EndCalled {};
+
+    std::vector<ShownMessage> messages;
+    std::vector<std::wstring> prompts, opened, saves;
+    std::map<std::wstring, std::wstring> settings;
+    std::wstring inputReply;
+    SYSTEMTIME now = {2026, 12, 2, 8, 14, 5, 9, 0};
+
+private:
+    ui::Runtime* previous_;
+};
+
+// Runs the thread's pending messages, then drops a quit request that an unloaded last form left.
+void PumpMessages(int forMs = 0);
