@@ -64,6 +64,7 @@ TEST_F(RunnerTest, LargeOutputArrivesInChunksOfAtMost256AndEndsWithOneEmptyChunk
     EXPECT_EQ(runner.Outputs(), result);
     EXPECT_EQ(rec.seenOutputsAtLastChunk, result) << "the listener sees the output already extended";
     EXPECT_EQ(result.substr(0, 5), L"abcde");
+    EXPECT_EQ(result.substr(78, 4), L"\r\nab");
     EXPECT_TRUE(rt.messages.empty());
 }
 

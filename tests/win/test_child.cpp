@@ -1,5 +1,6 @@
 // A small console program that the runner tests start as a child, writing known output.
-//   test_child bytes N         writes N bytes of a repeating pattern to standard output
+//   test_child bytes N         writes N bytes to standard output: lines of 78 letters + CR LF
+//   test_child oneline N       writes N letters with no line break at all
 //   test_child interleave N    alternates N numbered lines between standard output and error
 //   test_child silent          writes nothing
 //   test_child lines TEXT...   writes each argument on its own line
@@ -25,12 +26,15 @@ static void WriteAll(HANDLE h, const char* data, DWORD n) {
 int main(int argc, char** argv) {
     HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE), err = GetStdHandle(STD_ERROR_HANDLE);
     std::string mode = argc > 1 ? argv[1] : "";
-    if (mode == "bytes" && argc > 2) {
+    if ((mode == "bytes" || mode == "oneline") && argc > 2) {
         long long n = atoll(argv[2]);
         std::string block;
-        for (int i = 0; i < 65536; ++i) block.push_back(static_cast<char>('a' + i % 26));
+        for (int i = 0; i < 65520; ++i) {
+            bool eol = mode == "bytes" && i % 80 >= 78;
+            block.push_back(eol ? (i % 80 == 78 ? '\r' : '\n') : static_cast<char>('a' + i % 80 % 26));
+        }
         while (n > 0) {
-            DWORD k = static_cast<DWORD>(n < 65536 ? n : 65536);
+            DWORD k = static_cast<DWORD>(n < 65520 ? n : 65520);
             WriteAll(out, block.data(), k);
             n -= k;
         }
