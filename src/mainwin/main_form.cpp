@@ -7,6 +7,7 @@
 #include "console/console_pane.h"
 #include "console/run_box.h"
 #include "console/shelvoxs.h"
+#include "inspector/inspector.h"
 #include "mainwin/welcome_text.h"
 #include "processes/process_list.h"
 #include "ui/runtime.h"
@@ -123,6 +124,7 @@ MainForm::MainForm() : form_(kForm, kLayout) {
     console_ = std::make_unique<console::ConsolePane>(*this);
     runBox_ = std::make_unique<console::RunBox>(*this);
     processes_ = std::make_unique<processes::ProcessList>(*this);
+    inspector_ = std::make_unique<inspector::Inspector>(*this);
 }
 
 MainForm::~MainForm() = default;

@@ -15,6 +15,9 @@ class RunBox;
 namespace processes {
 class ProcessList;
 }
+namespace inspector {
+class Inspector;
+}
 
 namespace mainwin {
 
@@ -30,6 +33,7 @@ public:
     console::Shelvoxs* objDOS() { return objDOS_.get(); }
     console::ConsolePane& Console() { return *console_; }
     processes::ProcessList& Processes() { return *processes_; }
+    inspector::Inspector& Inspector() { return *inspector_; }
 
     void Form_Load();
     void chkOnTop_Click();
@@ -49,6 +53,7 @@ private:
     std::unique_ptr<console::ConsolePane> console_;
     std::unique_ptr<console::RunBox> runBox_;
     std::unique_ptr<processes::ProcessList> processes_;
+    std::unique_ptr<inspector::Inspector> inspector_;
 };
 
 }  // namespace mainwin
