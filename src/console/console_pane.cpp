@@ -10,7 +10,10 @@
 
 namespace console {
 
-ConsolePane::ConsolePane(mainwin::MainForm& main) : main_(main) {
+ConsolePane::ConsolePane(mainwin::MainForm& main)
+    : main_(main),
+      outputs_(main.Form().Design(L"txtOutputs")),
+      command_(main.Form().Design(L"txtCommand")) {
     ui::Form& f = main_.Form();
     f.Design(L"cmdExecute").Click = [this] { cmdExecute_Click(); };
     f.Design(L"txtCommand").KeyPress = [this](int& key) { txtCommand_KeyPress(key); };
@@ -29,10 +32,10 @@ void ConsolePane::ReportError(const std::exception& e) {
 void ConsolePane::RunTypedCommand() {
     Shelvoxs* runner = main_.objDOS();
     if (!runner) throw ui::RuntimeError(91, L"Object variable or With block variable not set");
-    runner->SetCommandLine(main_[L"txtCommand"].Text());
+    runner->SetCommandLine(command_.Text());
     runner->ExecuteCommand(L"");
-    main_[L"txtCommand"].SetText(L"");
-    main_[L"txtCommand"].SetFocus();
+    command_.SetText(L"");
+    command_.SetFocus();
 }
 
 void ConsolePane::cmdExecute_Click() {
@@ -63,13 +66,11 @@ void ConsolePane::Timer11_Timer() {
     main_.Form().SetTimerEnabled(L"Timer11", false);
 }
 
+// Called once per chunk read: the handlers hold their controls rather than look them up.
 void ConsolePane::objDOS_ReceiveOutputs(const std::wstring& commandOutputs) {
-    main_[L"txtOutputs"].AppendText(commandOutputs);
+    outputs_.AppendText(commandOutputs);
 }
 
-void ConsolePane::txtOutputs_Change() {
-    ui::Control& box = main_[L"txtOutputs"];
-    box.SetSelStart(box.TextLength());
-}
+void ConsolePane::txtOutputs_Change() { outputs_.SetSelStart(outputs_.TextLength()); }
 
 }  // namespace console

@@ -7,6 +7,10 @@ namespace mainwin {
 class MainForm;
 }
 
+namespace ui {
+class Control;
+}
+
 namespace console {
 
 class Shelvoxs;
@@ -28,6 +32,8 @@ private:
     void ReportError(const std::exception& e);
 
     mainwin::MainForm& main_;
+    ui::Control& outputs_;
+    ui::Control& command_;
 };
 
 }  // namespace console

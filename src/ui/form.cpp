@@ -9,6 +9,7 @@
 #include <new>
 
 #include "ui/runtime.h"
+#include "ui/text_view.h"
 #include "ui/units.h"
 #include "win/text.h"
 
@@ -17,7 +18,6 @@ namespace {
 
 const wchar_t kFrameClass[] = L"DorvaneFrame";
 const wchar_t kPictureClass[] = L"DorvanePicture";
-const wchar_t kControlProp[] = L"Dorvane.Control";
 // The control's name as a global atom, so that tools outside the process can find it.
 const wchar_t kNameProp[] = L"Dorvane.Name";
 
@@ -163,10 +163,15 @@ void Control::Create(HWND parent, int dpi) {
         case Kind::TextBox:
             cls = L"EDIT";
             ex = (f & kFlatNone) ? 0 : WS_EX_CLIENTEDGE;
-            if (f & kMultiLine)
-                style |= ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN | ES_NOHIDESEL;
-            else
+            if (f & kMultiLine) {
+                // Multi-line boxes hold transcripts that can grow to megabytes; the system's
+                // edit control re-lays its whole text on every append, this one does not.
+                RegisterTextView();
+                cls = TextViewClass();
+                style |= ES_MULTILINE;
+            } else {
                 style |= ES_AUTOHSCROLL;
+            }
             if (f & kVScroll) style |= WS_VSCROLL;
             if (f & kReadOnly) style |= ES_READONLY;
             break;
@@ -200,7 +205,10 @@ void Control::Create(HWND parent, int dpi) {
     hwnd_ = CreateWindowExW(ex, cls, caption_.c_str(), style, r.left, r.top, r.right - r.left,
                             r.bottom - r.top, parent, nullptr, Instance(), this);
     if (!hwnd_) return;
-    SetPropW(hwnd_, kControlProp, this);
+    // The control finds itself through the window's user data: a property lookup costs a
+    // round trip to the window server on every message under Wine.
+    SetWindowLongPtrW(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    form_.windows_[hwnd_] = this;
     SetPropW(hwnd_, kNameProp,
              reinterpret_cast<HANDLE>(static_cast<ULONG_PTR>(GlobalAddAtomW(def_.name))));
     HFONT font = font_ ? font_.Get() : form_.FontFor(form_.def_.font);
@@ -224,7 +232,8 @@ void Control::Destroyed() {
         // The standard control gets its own procedure back for the rest of its teardown.
         if (baseProc_)
             SetWindowLongPtrW(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(baseProc_));
-        RemovePropW(hwnd_, kControlProp);
+        SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
+        form_.windows_.erase(hwnd_);
     }
     hwnd_ = nullptr;
     baseProc_ = nullptr;
@@ -484,7 +493,7 @@ void Control::DrawButton(const DRAWITEMSTRUCT& di) {
 }
 
 LRESULT CALLBACK Control::SubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    auto* c = static_cast<Control*>(GetPropW(hwnd, kControlProp));
+    auto* c = reinterpret_cast<Control*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
     if (!c || !c->baseProc_) return DefWindowProcW(hwnd, msg, wp, lp);
     return c->HandleSubclassed(msg, wp, lp);
 }
@@ -521,9 +530,9 @@ LRESULT Control::HandleSubclassed(UINT msg, WPARAM wp, LPARAM lp) {
 LRESULT CALLBACK Control::ContainerProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     if (msg == WM_NCCREATE) {
         auto* cs = reinterpret_cast<CREATESTRUCTW*>(lp);
-        SetPropW(hwnd, kControlProp, cs->lpCreateParams);
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(cs->lpCreateParams));
     }
-    auto* c = static_cast<Control*>(GetPropW(hwnd, kControlProp));
+    auto* c = reinterpret_cast<Control*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
     if (!c) return DefWindowProcW(hwnd, msg, wp, lp);
     Form& form = c->form_;
     LRESULT result = 0;
@@ -615,7 +624,7 @@ LRESULT CALLBACK Control::ContainerProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM l
         case WM_GETDLGCODE:
             return DLGC_WANTCHARS;
         case WM_NCDESTROY:
-            RemovePropW(hwnd, kControlProp);
+            SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
             break;
     }
     return DefWindowProcW(hwnd, msg, wp, lp);
@@ -663,10 +672,8 @@ Control& Form::Design(const wchar_t* name) {
 }
 
 Control* Form::Find(HWND hwnd) {
-    if (!hwnd) return nullptr;
-    for (auto& c : controls_)
-        if (c->hwnd_ == hwnd) return c.get();
-    return nullptr;
+    auto it = windows_.find(hwnd);
+    return it == windows_.end() ? nullptr : it->second;
 }
 
 std::vector<Control*> Form::Controls() {

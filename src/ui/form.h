@@ -8,6 +8,7 @@
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "win/handles.h"
@@ -238,6 +239,7 @@ private:
     FormDef def_;
     std::vector<std::unique_ptr<Control>> controls_;
     std::map<std::wstring, Control*> byName_;
+    std::unordered_map<HWND, Control*> windows_;
     std::vector<std::unique_ptr<Timer>> timers_;
     HWND hwnd_ = nullptr;
     bool loading_ = false;

@@ -15,12 +15,11 @@ std::wstring FromAnsi(std::string_view bytes) {
     while (pos < bytes.size()) {
         size_t n = std::min(kSlice, bytes.size() - pos);
         int len = static_cast<int>(n);
-        int need = MultiByteToWideChar(CP_ACP, 0, bytes.data() + pos, len, nullptr, 0);
-        if (need > 0) {
-            size_t at = out.size();
-            out.resize(at + static_cast<size_t>(need));
-            MultiByteToWideChar(CP_ACP, 0, bytes.data() + pos, len, &out[at], need);
-        }
+        // No code page makes more UTF-16 units than it had bytes, so one call will do.
+        size_t at = out.size();
+        out.resize(at + n);
+        int got = MultiByteToWideChar(CP_ACP, 0, bytes.data() + pos, len, &out[at], len);
+        out.resize(at + static_cast<size_t>(got > 0 ? got : 0));
         pos += n;
     }
     return out;
