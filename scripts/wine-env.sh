@@ -16,7 +16,7 @@ ensure_display() {
   fi
   local n=90
   while [ -e "/tmp/.X${n}-lock" ] || [ -e "/tmp/.X11-unix/X${n}" ]; do n=$((n + 1)); done
-  Xvfb ":${n}" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+  Xvfb ":${n}" -screen 0 1600x1200x24 -nolisten tcp >/dev/null 2>&1 &
   XVFB_PID=$!
   export DISPLAY=":${n}"
   for _ in $(seq 1 50); do
@@ -53,4 +53,12 @@ use_prefix() {
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
     fresh_prefix "$1"
   fi
+}
+
+# Sets the display's DPI of the current prefix (read by programs when they start).
+set_dpi() {
+  "$WINE" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null 2>&1
+  "$WINE" reg add 'HKLM\System\CurrentControlSet\Hardware Profiles\Current\Software\Fonts' \
+    /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null 2>&1
+  "$WINESERVER" -w
 }

@@ -6,6 +6,7 @@
 
 #include "console/shelvoxs.h"
 #include "mainwin/main_form.h"
+#include "ui/busy_pump.h"
 #include "ui/runtime.h"
 
 namespace console {
@@ -13,8 +14,10 @@ namespace console {
 ConsolePane::ConsolePane(mainwin::MainForm& main)
     : main_(main),
       outputs_(main.Form().Design(L"txtOutputs")),
-      command_(main.Form().Design(L"txtCommand")) {
+      command_(main.Form().Design(L"txtCommand")),
+      cancel_(main.Form().Design(L"cmdCancel")) {
     ui::Form& f = main_.Form();
+    cancel_.Click = [this] { cmdCancel_Click(); };
     f.Design(L"cmdExecute").Click = [this] { cmdExecute_Click(); };
     f.Design(L"txtCommand").KeyPress = [this](int& key) { txtCommand_KeyPress(key); };
     f.Design(L"txtOutputs").Change = [this] { txtOutputs_Change(); };
@@ -33,9 +36,25 @@ void ConsolePane::RunTypedCommand() {
     Shelvoxs* runner = main_.objDOS();
     if (!runner) throw ui::RuntimeError(91, L"Object variable or With block variable not set");
     runner->SetCommandLine(command_.Text());
-    runner->ExecuteCommand(L"");
+    Run(*runner);
     command_.SetText(L"");
     command_.SetFocus();
+}
+
+void ConsolePane::Run(Shelvoxs& runner) {
+    // The call stays synchronous for its caller; meanwhile the window repaints, shows the
+    // output as it arrives and answers only the cancel.
+    ui::BusyPump pump(main_.Form(), &cancel_, [&runner] { runner.Cancel(); });
+    struct Detach {
+        Shelvoxs& r;
+        ~Detach() { r.WhileRunning = nullptr; }
+    } detach{runner};
+    runner.WhileRunning = [&pump] { pump.Pump(); };
+    runner.ExecuteCommand(L"");
+}
+
+void ConsolePane::cmdCancel_Click() {
+    if (Shelvoxs* runner = main_.objDOS()) runner->Cancel();
 }
 
 void ConsolePane::cmdExecute_Click() {
@@ -59,7 +78,7 @@ void ConsolePane::Timer11_Timer() {
         Shelvoxs* runner = main_.objDOS();
         if (!runner) throw ui::RuntimeError(91, L"Object variable or With block variable not set");
         runner->SetCommandLine(L"help");
-        runner->ExecuteCommand(L"");
+        Run(*runner);
     } catch (const std::exception& e) {
         ReportError(e);
     }

@@ -26,14 +26,19 @@ public:
     void Timer11_Timer();
     void objDOS_ReceiveOutputs(const std::wstring& commandOutputs);
     void txtOutputs_Change();
+    // The way out of a long run: Esc, or the cancel button shown while a command runs.
+    void cmdCancel_Click();
 
 private:
     void RunTypedCommand();
+    // Runs the runner's stored command line, keeping the window painted meanwhile.
+    void Run(Shelvoxs& runner);
     void ReportError(const std::exception& e);
 
     mainwin::MainForm& main_;
     ui::Control& outputs_;
     ui::Control& command_;
+    ui::Control& cancel_;
 };
 
 }  // namespace console

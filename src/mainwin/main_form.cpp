@@ -97,6 +97,9 @@ const std::vector<ui::ControlDef> kLayout = {
     {L"txtMhWnd", Kind::TextBox, L"", 5280, 120, 2115, 285, -1, L"Frame2", kHidden, kDefault, kNone, kNone, 0},
     {L"chkOnTop", Kind::CheckBox, L"Always On Top", 13320, 4800, 1395, 195, -1, nullptr, kHidden, kDefault, kNone, kNone, 0},
     {L"cmdClose", Kind::Button, L"Close", 14280, 2640, 1155, 315, -1, nullptr, kHidden | ui::kCancel, kDefault, kNone, kNone, 0},
+
+    // Shown only while a command runs, in the free strip above the transcript.
+    {L"cmdCancel", Kind::Button, L"Cancel (Esc)", 6840, 300, 1395, 375, -1, nullptr, kHidden | kColoured, kTahoma975, kLilac, kNone, 0},
 };
 
 const ui::FormDef kForm = {L"frmShelvox", 12855, 7935, ui::Border::FixedSingle, kFormGrey, kDefault, 0};

@@ -185,7 +185,8 @@ void Control::Create(HWND parent, int dpi) {
             break;
         case Kind::ListBox:
             cls = L"LISTBOX";
-            style |= LBS_NOTIFY | LBS_HASSTRINGS | WS_VSCROLL;
+            // Not shrunk to whole rows: the list keeps the size its layout gives it.
+            style |= LBS_NOTIFY | LBS_HASSTRINGS | WS_VSCROLL | LBS_NOINTEGRALHEIGHT;
             ex = WS_EX_CLIENTEDGE;
             break;
         case Kind::PictureBox:

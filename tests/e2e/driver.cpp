@@ -220,6 +220,62 @@ POINT CentreOf(HWND hwnd) {
     return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
 }
 
+long HandleCount(DWORD pid) {
+    struct Entry {
+        ULONG ownerPid;
+        BYTE objectType, flags;
+        USHORT value;
+        PVOID object;
+        ULONG access;
+    };
+    using Query = LONG(WINAPI*)(ULONG, PVOID, ULONG, PULONG);
+    auto query = reinterpret_cast<Query>(
+        GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQuerySystemInformation"));
+    if (!query) return -1;
+    std::vector<char> buf(1 << 20);
+    for (int attempt = 0; attempt < 6; ++attempt) {
+        ULONG got = 0;
+        LONG status = query(16 /* SystemHandleInformation */, buf.data(),
+                            static_cast<ULONG>(buf.size()), &got);
+        if (status == 0) {
+            ULONG count = *reinterpret_cast<ULONG*>(buf.data());
+            auto* e = reinterpret_cast<Entry*>(buf.data() + sizeof(void*));
+            long n = 0;
+            for (ULONG i = 0; i < count; ++i) n += e[i].ownerPid == pid;
+            return n;
+        }
+        buf.resize(buf.size() * 4);
+    }
+    return -1;
+}
+
+namespace {
+BOOL CALLBACK CountChildren(HWND, LPARAM lp) {
+    ++*reinterpret_cast<long*>(lp);
+    return TRUE;
+}
+struct WindowTally {
+    DWORD pid;
+    long n;
+};
+BOOL CALLBACK CountTop(HWND hwnd, LPARAM lp) {
+    auto* t = reinterpret_cast<WindowTally*>(lp);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hwnd, &pid);
+    if (pid == t->pid) {
+        ++t->n;
+        EnumChildWindows(hwnd, CountChildren, reinterpret_cast<LPARAM>(&t->n));
+    }
+    return TRUE;
+}
+}  // namespace
+
+long WindowCount(DWORD pid) {
+    WindowTally t{pid, 0};
+    EnumWindows(CountTop, reinterpret_cast<LPARAM>(&t));
+    return t.n;
+}
+
 bool WaitUntil(const std::function<bool()>& cond, DWORD ms) {
     DWORD start = GetTickCount();
     for (;;) {

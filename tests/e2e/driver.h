@@ -56,6 +56,12 @@ POINT CentreOf(HWND hwnd);
 void MouseMove(POINT screen);
 void MouseButton(bool down, bool right = false);
 
+// Open handles of a process, counted from the system's handle table (GetProcessHandleCount
+// answers 0 for every process under Wine).
+long HandleCount(DWORD pid);
+// Windows (top-level and child) that belong to a process: a count of its USER objects.
+long WindowCount(DWORD pid);
+
 // Polls until cond holds or the time is up; returns whether it held.
 bool WaitUntil(const std::function<bool()>& cond, DWORD ms = 10000);
 // Saves the whole screen as a BMP; returns the path written.

@@ -8,6 +8,9 @@
 //                              writes "parent done" and ends at once
 //   test_child sleep MS        writes "sleeping", sleeps MS ms, writes "awake"
 //   test_child window          shows a window, reports whether it was started hidden
+//   test_child forever         writes "tick N" every 200 ms and never ends
+//   test_child tree            starts "forever" as a child of its own (which inherits the
+//                              pipe), then ticks for ever itself
 #include <windows.h>
 
 #include <cstdio>
@@ -68,6 +71,26 @@ int main(int argc, char** argv) {
         WriteAll(out, "sleeping\r\n", 10);
         Sleep(static_cast<DWORD>(atoi(argv[2])));
         WriteAll(out, "awake\r\n", 7);
+    } else if (mode == "forever" || mode == "tree") {
+        if (mode == "tree") {
+            char self[MAX_PATH];
+            GetModuleFileNameA(nullptr, self, MAX_PATH);
+            std::string cmd = std::string("\"") + self + "\" forever";
+            STARTUPINFOA si = {};
+            si.cb = sizeof si;
+            PROCESS_INFORMATION pi = {};
+            if (CreateProcessA(nullptr, &cmd[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr,
+                               &si, &pi)) {
+                CloseHandle(pi.hThread);
+                CloseHandle(pi.hProcess);
+            }
+        }
+        for (int i = 0;; ++i) {
+            char line[64];
+            int len = snprintf(line, sizeof line, "tick %d\r\n", i);
+            WriteAll(out, line, static_cast<DWORD>(len));
+            Sleep(200);
+        }
     } else if (mode == "window") {
         STARTUPINFOA si = {};
         si.cb = sizeof si;

@@ -56,5 +56,9 @@ private:
     ui::Runtime* previous_;
 };
 
+// The handles this process holds, from the system's handle table (GetProcessHandleCount
+// answers 0 under Wine).
+long OpenHandleCount();
+
 // Runs the thread's pending messages, then drops a quit request that an unloaded last form left.
 void PumpMessages(int forMs = 0);

@@ -1,0 +1,100 @@
+// A command that never ends: its output shows while it runs, Esc or the cancel button ends
+// its whole process tree, the transcript keeps everything, and no second run can start.
+#include <windows.h>
+#include <tlhelp32.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "driver.h"
+#include "session.h"
+
+namespace e2e {
+namespace {
+
+std::wstring TestChild() {
+    wchar_t self[MAX_PATH];
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    std::wstring s(self);
+    s = s.substr(0, s.find_last_of(L'\\'));
+    s = s.substr(0, s.find_last_of(L'\\'));
+    return s + L"\\win\\test_child.exe";
+}
+
+int CountProcesses(const wchar_t* exe) {
+    int n = 0;
+    HANDLE snap = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    PROCESSENTRY32W pe = {};
+    pe.dwSize = sizeof pe;
+    for (BOOL ok = Process32FirstW(snap, &pe); ok; ok = Process32NextW(snap, &pe))
+        n += _wcsicmp(pe.szExeFile, exe) == 0;
+    CloseHandle(snap);
+    return n;
+}
+
+struct CancelE2E : ::testing::Test {
+    MainSession s;
+    std::wstring before;
+    void StartEndlessTree() {
+        s = StartToMain();
+        ASSERT_TRUE(s.main);
+        before = Text(s(L"txtOutputs"));
+        SetFocus(s(L"txtCommand"));
+        TypeText(L"\"" + TestChild() + L"\" tree");
+        PressKey(VK_RETURN);
+        // The output shows while the command still runs.
+        ASSERT_TRUE(WaitUntil([&] {
+            return Text(s(L"txtOutputs")).find(L"tick 2\r\n") != std::wstring::npos;
+        }));
+        EXPECT_EQ(CountProcesses(L"test_child.exe"), 2);
+        EXPECT_TRUE(IsWindowVisible(s(L"cmdCancel"))) << "a visible way out while it runs";
+    }
+    void ExpectRunEndedIntact() {
+        EXPECT_TRUE(WaitUntil([&] { return Text(s(L"txtCommand")).empty(); }, 8000))
+            << "the run ended and the command box was cleared";
+        EXPECT_EQ(FocusIn(s.main), s(L"txtCommand"));
+        std::wstring after = Text(s(L"txtOutputs"));
+        EXPECT_EQ(after.substr(0, before.size()), before) << "the transcript lost nothing";
+        EXPECT_NE(after.find(L"tick 0\r\ntick 1\r\ntick 2\r\n"), std::wstring::npos);
+        EXPECT_TRUE(WaitUntil([] { return CountProcesses(L"test_child.exe") == 0; }, 5000));
+        EXPECT_FALSE(IsWindowVisible(s(L"cmdCancel")));
+        EXPECT_EQ(s.app->WaitForMessageBox(0), nullptr);
+    }
+    void TearDown() override {
+        // Never leave a ticking tree behind for the next test.
+        HANDLE snap = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+        PROCESSENTRY32W pe = {};
+        pe.dwSize = sizeof pe;
+        for (BOOL ok = Process32FirstW(snap, &pe); ok; ok = Process32NextW(snap, &pe)) {
+            if (_wcsicmp(pe.szExeFile, L"test_child.exe") != 0) continue;
+            if (HANDLE h = OpenProcess(PROCESS_TERMINATE, FALSE, pe.th32ProcessID)) {
+                TerminateProcess(h, 1);
+                CloseHandle(h);
+            }
+        }
+        CloseHandle(snap);
+    }
+};
+
+TEST_F(CancelE2E, EscEndsAnEndlessCommandAndItsChildren) {
+    StartEndlessTree();
+    SaveScreenshot(L"console-running");
+    PressKey(VK_ESCAPE);
+    ExpectRunEndedIntact();
+}
+
+TEST_F(CancelE2E, RunCommandClickDuringARunStartsNothingAndTheCancelButtonEndsIt) {
+    StartEndlessTree();
+    ClickAt(CentreOf(s(L"cmdExecute")));
+    Sleep(1500);
+    EXPECT_EQ(CountProcesses(L"test_child.exe"), 2) << "no second run started";
+    ClickAt(CentreOf(s(L"cmdCancel")));
+    ExpectRunEndedIntact();
+    // Only the one run's output is there: its first tick appears once.
+    std::wstring after = Text(s(L"txtOutputs"));
+    EXPECT_EQ(after.find(L"tick 0\r\n"), after.rfind(L"tick 0\r\n"));
+}
+
+}  // namespace
+}  // namespace e2e
