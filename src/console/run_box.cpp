@@ -6,10 +6,70 @@
 
 #include <vector>
 
+#include "console/run_box_line.h"
 #include "mainwin/main_form.h"
 #include "ui/runtime.h"
+#include "win/handles.h"
 
 namespace console {
+namespace {
+
+std::wstring FolderOf(const std::wstring& path) { return path.substr(0, path.find_last_of(L'\\')); }
+
+// Where the system looks for a program given by a bare name, in its order: the starting
+// program's folder, the current folder, the system folders, the Windows folder, then PATH.
+std::wstring ProgramSearchPath() {
+    wchar_t buf[MAX_PATH];
+    std::wstring path;
+    if (GetModuleFileNameW(nullptr, buf, MAX_PATH)) path += FolderOf(buf) + L";";
+    if (GetCurrentDirectoryW(MAX_PATH, buf)) path += std::wstring(buf) + L";";
+    if (GetSystemDirectoryW(buf, MAX_PATH)) path += std::wstring(buf) + L";";
+    if (GetWindowsDirectoryW(buf, MAX_PATH)) {
+        path += std::wstring(buf) + L"\\System;";
+        path += std::wstring(buf) + L";";
+    }
+    DWORD n = GetEnvironmentVariableW(L"PATH", nullptr, 0);
+    if (n > 0) {
+        std::vector<wchar_t> env(n);
+        if (GetEnvironmentVariableW(L"PATH", env.data(), n) < n) path += env.data();
+    }
+    return path;
+}
+
+// Whether a file by that program name exists where the system would look for it, with
+// ".exe" added when the name has no extension. A name with a folder is taken as it stands.
+bool ProgramFileExists(const std::wstring& program, const std::wstring& searchPath) {
+    const bool hasFolder = program.find_first_of(L"\\/:") != std::wstring::npos;
+    std::vector<wchar_t> found(MAX_PATH);
+    for (;;) {
+        DWORD n = SearchPathW(hasFolder ? nullptr : searchPath.c_str(), program.c_str(), L".exe",
+                              static_cast<DWORD>(found.size()), found.data(), nullptr);
+        if (n == 0) return false;
+        if (n < found.size()) break;
+        found.resize(n + 1);
+    }
+    DWORD attributes = GetFileAttributesW(found.data());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// Starts a command line as a program of its own, in a normal window that takes the focus.
+void StartProcess(const std::wstring& commandLine) {
+    STARTUPINFOW si = {};
+    si.cb = sizeof(si);
+    si.dwFlags = STARTF_USESHOWWINDOW;
+    si.wShowWindow = SW_SHOWNORMAL;
+    PROCESS_INFORMATION pi = {};
+    std::vector<wchar_t> buffer(commandLine.begin(), commandLine.end());
+    buffer.push_back(L'\0');
+    // No handles inherited, a console of its own for a console program: nothing ties the
+    // new process to this one, and it outlives it.
+    if (CreateProcessW(nullptr, buffer.data(), nullptr, nullptr, FALSE,
+                       NORMAL_PRIORITY_CLASS | CREATE_NEW_CONSOLE, nullptr, nullptr, &si, &pi)) {
+        win::UniqueHandle thread(pi.hThread), process(pi.hProcess);
+    }
+}
+
+}  // namespace
 
 RunBox::RunBox(mainwin::MainForm& main) : main_(main) {
     ui::Form& f = main_.Form();
@@ -21,22 +81,21 @@ RunBox::RunBox(mainwin::MainForm& main) : main_(main) {
 }
 
 void RunBox::StartTyped() {
-    std::wstring line = main_[L"Text1"].Text();
-    if (line.empty()) return;
-    STARTUPINFOW si = {};
-    si.cb = sizeof(si);
-    si.dwFlags = STARTF_USESHOWWINDOW;
-    si.wShowWindow = SW_SHOWNORMAL;
-    PROCESS_INFORMATION pi = {};
-    std::vector<wchar_t> buffer(line.begin(), line.end());
-    buffer.push_back(L'\0');
-    // The first word names the program, found where the system looks for programs; the new
-    // process is on its own from here on.
-    if (CreateProcessW(nullptr, buffer.data(), nullptr, nullptr, FALSE,
-                       NORMAL_PRIORITY_CLASS | CREATE_NEW_CONSOLE, nullptr, nullptr, &si, &pi)) {
-        CloseHandle(pi.hThread);
-        CloseHandle(pi.hProcess);
+    const std::wstring line = main_[L"Text1"].Text();
+    const std::vector<RunCandidate> candidates = RunCandidates(line);
+    if (candidates.empty()) return;
+    // The system itself would also find a program whose unquoted path holds blanks, but then
+    // hand it the words of its own path as arguments; naming the found program in quotes
+    // gives it exactly the rest of the line.
+    const std::wstring searchPath = ProgramSearchPath();
+    for (const RunCandidate& c : candidates) {
+        if (ProgramFileExists(c.program, searchPath)) {
+            StartProcess(c.commandLine);
+            return;
+        }
     }
+    // Nothing found by name: let the system have its own try, which fails quietly.
+    StartProcess(candidates.front().commandLine);
 }
 
 void RunBox::Command1_Click() {
@@ -58,7 +117,8 @@ void RunBox::Command3_Click() { ui::Rt().End(); }
 void RunBox::Label4_Click() { main_.Form().Minimize(); }
 
 void RunBox::Label3_Click() {
-    ui::Rt().MsgBox(L"Disabled by Administrator.", MB_OK | MB_ICONWARNING, std::wstring(L"Warning"));
+    ui::Rt().MsgBox(L"Disabled by Administrator.", MB_OK | MB_ICONWARNING,
+                    std::wstring(L"Warning"));
 }
 
 }  // namespace console

@@ -1,0 +1,211 @@
+// The run box, "Exit" and the title strip's spots, on a main form created in the test process.
+// Programs are started for real: a probe program writes down how it was started.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <string>
+
+#include "mainwin/main_form.h"
+#include "probe_support.h"
+#include "test_runtime.h"
+
+namespace {
+
+// What the probe wrote: key=value lines.
+using Record = std::map<std::string, std::string>;
+
+struct RunBoxTest : ::testing::Test {
+    TestRuntime rt;
+    probe::TempFolder folder{L"dorvane run box"};  // a blank in every path below it
+    std::wstring recordFile;
+    std::unique_ptr<mainwin::MainForm> main;
+
+    void SetUp() override {
+        recordFile = folder.Path() + L"started.txt";
+        SetEnvironmentVariableW(L"DORVANE_PROBE_FILE", recordFile.c_str());
+        main = std::make_unique<mainwin::MainForm>();
+        main->Form().EnsureLoaded();
+    }
+    void TearDown() override {
+        SetEnvironmentVariableW(L"DORVANE_PROBE_FILE", nullptr);
+        probe::EndAllNamed(L"zq probe.exe");
+        if (main) main->Form().Unload();
+        main.reset();
+        PumpMessages();
+    }
+
+    ui::Control& Text1() { return (*main)[L"Text1"]; }
+    // The controls' own events, as the form raises them.
+    void Press(const wchar_t* control) { (*main)[control].Click(); }
+    void Type(int& key) { Text1().KeyPress(key); }
+
+    // Waits for the probe's record; empty when no probe ran within ms.
+    Record TakeRecord(DWORD ms = 10000) {
+        Record r;
+        if (!probe::WaitUntil(
+                [&] { return GetFileAttributesW(recordFile.c_str()) != INVALID_FILE_ATTRIBUTES; },
+                ms))
+            return r;
+        std::ifstream in(recordFile.c_str(), std::ios::binary);
+        std::string line;
+        while (std::getline(in, line)) {
+            if (!line.empty() && line.back() == '\r') line.pop_back();
+            size_t eq = line.find('=');
+            if (eq != std::string::npos) r[line.substr(0, eq)] = line.substr(eq + 1);
+        }
+        in.close();
+        DeleteFileW(recordFile.c_str());
+        return r;
+    }
+
+    static std::string Narrow(const std::wstring& w) { return std::string(w.begin(), w.end()); }
+};
+
+TEST_F(RunBoxTest, GoAndEnterStartTheTypedProgramWithItsArgumentsInANormalWindow) {
+    // Found where the system looks for programs: here, the starting program's own folder.
+    const std::wstring line = L"proc_probe one \"two three\"";
+    Text1().SetText(line);
+    Press(L"Command1");
+    Record r = TakeRecord();
+    ASSERT_FALSE(r.empty()) << "the program did not start";
+    EXPECT_EQ(r["cmd"], Narrow(line)) << "the command line goes over as typed";
+    EXPECT_EQ(r["arg1"], "one");
+    EXPECT_EQ(r["arg2"], "two three");
+    EXPECT_EQ(r.count("arg3"), 0u);
+    EXPECT_EQ(r["show"], std::to_string(SW_SHOWNORMAL));
+    EXPECT_EQ(Text1().Text(), line) << "the text stays";
+
+    // Enter does the same and leaves the key alone; the kept text starts a second copy.
+    int key = 13;
+    Type(key);
+    EXPECT_EQ(key, 13);
+    r = TakeRecord();
+    ASSERT_FALSE(r.empty()) << "Enter did not start it";
+    EXPECT_EQ(r["arg2"], "two three");
+    EXPECT_EQ(Text1().Text(), line);
+
+    // Any other character starts nothing.
+    for (int other : {int('a'), int(' '), 10, 27, 0}) {
+        key = other;
+        Type(key);
+        EXPECT_EQ(key, other);
+    }
+    EXPECT_TRUE(TakeRecord(500).empty());
+    EXPECT_TRUE(rt.messages.empty());
+}
+
+TEST_F(RunBoxTest, ProgramPathsWithBlanksStartQuotedOrNot) {
+    const std::wstring exe = probe::ProbeCopy(folder.Path(), L"zq probe.exe");
+
+    Text1().SetText(L"\"" + exe + L"\" a \"b c\"");
+    Press(L"Command1");
+    Record r = TakeRecord();
+    ASSERT_FALSE(r.empty()) << "a quoted path with blanks did not start";
+    EXPECT_EQ(r["image"], Narrow(exe));
+    EXPECT_EQ(r["arg1"], "a");
+    EXPECT_EQ(r["arg2"], "b c");
+
+    // Unquoted, the line up to each blank in turn names the program, as the system reads it;
+    // the program found is handed over in quotes, so that it reads only the rest as arguments.
+    Text1().SetText(exe + L" a");
+    Press(L"Command1");
+    r = TakeRecord();
+    ASSERT_FALSE(r.empty()) << "an unquoted path with blanks did not start";
+    EXPECT_EQ(r["image"], Narrow(exe));
+    EXPECT_EQ(r["cmd"], "\"" + Narrow(exe) + "\" a");
+    EXPECT_EQ(r["arg1"], "a");
+    EXPECT_EQ(r.count("arg2"), 0u);
+
+    // The shorter name comes first, as with the system's own reading of such a line.
+    const std::wstring shorter = probe::ProbeCopy(folder.Path(), L"zq.exe");
+    Text1().SetText(exe + L" a");
+    Press(L"Command1");
+    r = TakeRecord();
+    ASSERT_FALSE(r.empty());
+    EXPECT_EQ(r["image"], Narrow(shorter));
+    EXPECT_EQ(r["cmd"], "\"" + Narrow(shorter.substr(0, shorter.size() - 4)) + "\" probe.exe a")
+        << "the found program's path holds a blank too";
+    EXPECT_EQ(r["arg1"], "probe.exe");
+    DeleteFileW(shorter.c_str());
+
+    // Without its extension, as the system allows.
+    Text1().SetText(L"\"" + exe.substr(0, exe.size() - 4) + L"\" x");
+    Press(L"Command1");
+    r = TakeRecord();
+    ASSERT_FALSE(r.empty()) << "the name without .exe did not start";
+    EXPECT_EQ(r["arg1"], "x");
+    EXPECT_TRUE(rt.messages.empty());
+}
+
+TEST_F(RunBoxTest, FailuresToStartAreSilentAndLoseNothing) {
+    const std::wstring notes = folder.Path() + L"notes.txt";
+    { std::ofstream(notes.c_str()) << "not a program\r\n"; }
+    const std::wstring lines[] = {
+        L"",
+        L"   ",
+        L"zq_no_such_program_anywhere",
+        L"zq_no_such_program_anywhere.exe with arguments",
+        L"\"" + notes + L"\"",
+        L"\"" + folder.Path() + L"\"",  // a folder
+        L"\"unclosed quote",
+    };
+    for (const std::wstring& line : lines) {
+        Text1().SetText(line);
+        Press(L"Command1");
+        int key = 13;
+        Type(key);
+        EXPECT_EQ(key, 13);
+        EXPECT_EQ(Text1().Text(), line);
+    }
+    EXPECT_TRUE(rt.messages.empty()) << "no message for any failure";
+    EXPECT_TRUE(TakeRecord(300).empty());
+    EXPECT_TRUE(main->Form().Loaded());
+}
+
+TEST_F(RunBoxTest, TheStartedProgramRunsOnItsOwnAndNoHandleIsKept) {
+    const std::wstring exe = probe::ProbeCopy(folder.Path(), L"zq probe.exe");
+    Text1().SetText(L"\"" + exe + L"\" wait");
+    Press(L"Command1");  // once first, so that anything opened on first use is open
+    ASSERT_TRUE(probe::WaitUntil([] { return probe::EndAllNamed(L"zq probe.exe") == 0; }));
+
+    DWORD before = probe::HandleCount();
+    ASSERT_GT(before, 0u);
+    DWORD start = GetTickCount();
+    for (int i = 0; i < 3; ++i) Press(L"Command1");
+    EXPECT_LT(GetTickCount() - start, 3000u) << "the run box does not wait for the program";
+    EXPECT_EQ(probe::HandleCount(), before);
+    int running = 0;
+    probe::WaitUntil([&] {
+        running = 0;
+        for (const probe::Entry& e : probe::Snapshot()) running += e.name == L"zq probe.exe";
+        return running == 3;
+    });
+    EXPECT_EQ(running, 3) << "each press starts one more copy, which keeps running";
+}
+
+TEST_F(RunBoxTest, CloseSpotOnlyWarnsMinimiseSpotMinimisesExitEnds) {
+    main->Form().Show();
+    for (int i = 0; i < 2; ++i) {
+        Press(L"Label3");
+        ASSERT_EQ(rt.messages.size(), static_cast<size_t>(i + 1));
+        EXPECT_EQ(rt.messages[i].text, L"Disabled by Administrator.");
+        EXPECT_EQ(rt.messages[i].style, static_cast<UINT>(MB_OK | MB_ICONWARNING));
+        EXPECT_EQ(rt.messages[i].title, std::optional<std::wstring>(L"Warning"));
+        PumpMessages();
+        EXPECT_TRUE(main->Form().Loaded());
+        EXPECT_TRUE(IsWindowVisible(main->Form().Hwnd()));
+    }
+
+    Press(L"Label4");
+    EXPECT_TRUE(IsIconic(main->Form().Hwnd()));
+    EXPECT_TRUE(main->Form().Loaded());
+    ShowWindow(main->Form().Hwnd(), SW_RESTORE);
+
+    EXPECT_THROW(Press(L"Command3"), TestRuntime::EndCalled);
+}
+
+}  // namespace
