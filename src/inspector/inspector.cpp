@@ -4,6 +4,6 @@
 
 namespace inspector {
 
-Inspector::Inspector(mainwin::MainForm& main) : main_(main) { (void)main_; }
+Inspector::Inspector(mainwin::MainForm& main) : picker_(main), actions_(main), report_(main) {}
 
 }  // namespace inspector

@@ -2,6 +2,10 @@
 // window report.
 #pragma once
 
+#include "inspector/picker.h"
+#include "inspector/report_button.h"
+#include "inspector/window_actions.h"
+
 namespace mainwin {
 class MainForm;
 }
@@ -10,10 +14,17 @@ namespace inspector {
 
 class Inspector {
 public:
+    // Binds the handlers of the controls the inspector serves.
     explicit Inspector(mainwin::MainForm& main);
 
+    inspector::Picker& Picker() { return picker_; }
+    WindowActions& Actions() { return actions_; }
+    ReportButton& Report() { return report_; }
+
 private:
-    mainwin::MainForm& main_;
+    inspector::Picker picker_;
+    WindowActions actions_;
+    ReportButton report_;
 };
 
 }  // namespace inspector

@@ -1,0 +1,43 @@
+// The "Manage Window" buttons: each acts once on the window picked last, whose handle the
+// picker left as decimal text in txtMhWnd.
+#pragma once
+#include <windows.h>
+
+#include <functional>
+#include <optional>
+
+namespace mainwin {
+class MainForm;
+}
+
+namespace inspector {
+
+class WindowActions {
+public:
+    explicit WindowActions(mainwin::MainForm& main);
+
+    void cmdMaximize_Click();
+    void cmdMinimize_Click();
+    void cmdNormal_Click();
+    void cmdFlash_Click();
+    void cmdEnable_Click();
+    void cmdDisable_Click();
+    void cmdSetTitle_Click();
+    void cmdOnTop_Click();
+    void cmdNotOnTop_Click();
+    void cmdHide_Click();
+    void cmdShow_Click();
+    // Asks the window to close without waiting for its answer (see the definition).
+    void cmdTerminate_Click();
+
+private:
+    // The handle in txtMhWnd, read afresh; nothing when the text is not a signed 32-bit
+    // decimal number.
+    std::optional<HWND> PickedWindow();
+    // Makes the call on the picked window, if any; failures are ignored.
+    void OnPicked(const std::function<void(HWND)>& call);
+
+    mainwin::MainForm& main_;
+};
+
+}  // namespace inspector
