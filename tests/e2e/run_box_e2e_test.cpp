@@ -14,18 +14,20 @@ namespace e2e {
 namespace {
 
 // Every visible top-level window of that class, whatever process owns it.
+struct ClassSearch {
+    const wchar_t* cls;
+    std::vector<HWND> found;
+};
+
+BOOL CALLBACK CollectOfClass(HWND h, LPARAM lp) {
+    auto* f = reinterpret_cast<ClassSearch*>(lp);
+    if (IsWindowVisible(h) && ClassOf(h) == f->cls) f->found.push_back(h);
+    return TRUE;
+}
+
 std::vector<HWND> WindowsOfClass(const wchar_t* cls) {
-    struct Find {
-        const wchar_t* cls;
-        std::vector<HWND> found;
-    } f{cls, {}};
-    EnumWindows(
-        [](HWND h, LPARAM lp) -> BOOL {
-            auto* f = reinterpret_cast<Find*>(lp);
-            if (IsWindowVisible(h) && ClassOf(h) == f->cls) f->found.push_back(h);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&f));
+    ClassSearch f{cls, {}};
+    EnumWindows(CollectOfClass, reinterpret_cast<LPARAM>(&f));
     return f.found;
 }
 
