@@ -56,7 +56,8 @@ struct CancelE2E : ::testing::Test {
         EXPECT_EQ(FocusIn(s.main), s(L"txtCommand"));
         std::wstring after = Text(s(L"txtOutputs"));
         EXPECT_EQ(after.substr(0, before.size()), before) << "the transcript lost nothing";
-        EXPECT_NE(after.find(L"tick 0\r\ntick 1\r\ntick 2\r\n"), std::wstring::npos);
+        // Child and grandchild tick into the same pipe, so their lines interleave.
+        EXPECT_NE(after.find(L"tick 2\r\n"), std::wstring::npos);
         EXPECT_TRUE(WaitUntil([] { return CountProcesses(L"test_child.exe") == 0; }, 5000));
         EXPECT_FALSE(IsWindowVisible(s(L"cmdCancel")));
         EXPECT_EQ(s.app->WaitForMessageBox(0), nullptr);
@@ -91,9 +92,13 @@ TEST_F(CancelE2E, RunCommandClickDuringARunStartsNothingAndTheCancelButtonEndsIt
     EXPECT_EQ(CountProcesses(L"test_child.exe"), 2) << "no second run started";
     ClickAt(CentreOf(s(L"cmdCancel")));
     ExpectRunEndedIntact();
-    // Only the one run's output is there: its first tick appears once.
+    // Only the one run's output is there: the first tick of its two processes, no more.
     std::wstring after = Text(s(L"txtOutputs"));
-    EXPECT_EQ(after.find(L"tick 0\r\n"), after.rfind(L"tick 0\r\n"));
+    int firstTicks = 0;
+    for (size_t at = after.find(L"tick 0\r\n"); at != std::wstring::npos;
+         at = after.find(L"tick 0\r\n", at + 1))
+        ++firstTicks;
+    EXPECT_EQ(firstTicks, 2);
 }
 
 }  // namespace
