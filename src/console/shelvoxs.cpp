@@ -201,6 +201,9 @@ std::wstring Shelvoxs::ExecuteCommand(const std::wstring& commandLine) {
             }
         }
         if (done) break;
+        // While output streams in, a short pause lets the reading thread queue a batch
+        // instead of handing over every 256 bytes with a wake-up of its own.
+        if (!batch.empty() && batch.size() < 64) Sleep(1);
 
         DWORD wait = WhileRunning ? kPumpIntervalMs : 250;
         DWORD r;
