@@ -1,17 +1,48 @@
+// The program's lifetime: the start-up screen first, then whatever each screen leads to.
 #include "app/program.h"
 
 #include <windows.h>
 
 #include "mainwin/main_form.h"
+#include "startup/about_form.h"
+#include "startup/splash_form.h"
+#include "startup/terms_form.h"
 #include "ui/form.h"
 #include "ui/runtime.h"
+#include "win/handles.h"
 
 namespace app {
+namespace {
+
+// Held for the program's life: a copy that finds it already there is a second copy. It lives
+// in this logon session's namespace, so another user's copy does not count, and its name does
+// not depend on the folder, so a copy started from elsewhere counts too.
+const wchar_t kInstanceMutex[] = L"Local\\Moravelt.Dorvane.Instance";
+
+bool ClaimInstance(win::UniqueHandle& mutex) {
+    HANDLE h = CreateMutexW(nullptr, FALSE, kInstanceMutex);
+    DWORD error = GetLastError();
+    mutex.Reset(h);
+    // Denied means it exists but was made by someone we may not open it from: still running.
+    return error == ERROR_ALREADY_EXISTS || (!mutex && error == ERROR_ACCESS_DENIED);
+}
+
+}  // namespace
 
 int RunProgram() {
     ui::SetAppTitle(L"MORAVELT");
+    win::UniqueHandle instance;
+    bool previousInstance = ClaimInstance(instance);
+    // A refused copy must not keep the name alive for a third after the first has ended.
+    if (previousInstance) instance.Reset();
+
+    // Every form exists from here on; each is loaded when it is first shown.
     mainwin::MainForm main;
-    main.Form().Show();
+    startup::AboutForm about(main);
+    startup::TermsForm terms(main);
+    startup::SplashForm splash(terms.Form(), previousInstance);
+
+    splash.Form().Show();
     return ui::RunMessageLoop();
 }
 

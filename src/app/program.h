@@ -1,4 +1,5 @@
-// The program's lifetime: which form opens first, and the message loop.
+// The program's lifetime: the start-up screen opens first, each screen leads on to the next,
+// and the program ends when its last form is unloaded.
 #pragma once
 
 namespace app {

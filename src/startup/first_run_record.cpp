@@ -3,6 +3,8 @@
 
 #include <cstddef>
 
+#include "startup/maker.h"
+
 namespace startup {
 namespace {
 
@@ -37,6 +39,11 @@ std::wstring FirstRunRecordText(const std::array<std::wstring, 5>& lines) {
         text += L"\r\n";
     }
     return text;
+}
+
+std::array<std::wstring, 5> FirstRunRecordLines(const std::wstring& firstStart) {
+    return {kMakerWeb, std::wstring(L"Developer: ") + kDeveloperCredit, kMakerSocial,
+            kProductName, firstStart};
 }
 
 std::vector<std::string> ReadRecordItems(std::string_view bytes) {

@@ -11,6 +11,13 @@ namespace startup {
 // The five record lines, each followed by CR LF.
 std::wstring FirstRunRecordText(const std::array<std::wstring, 5>& lines);
 
+// What a first start records: the maker's web address, the developer credit, the maker's
+// social page, the product name and the first start's date and time as given.
+std::array<std::wstring, 5> FirstRunRecordLines(const std::wstring& firstStart);
+
+// Where the first start's date sits among the record's items.
+constexpr int kFirstStartItem = 4;
+
 // Splits the record file's raw bytes into items the way a classic BASIC "Input #" read does:
 //  - Items are ended by a comma or a line end (CR LF, lone CR or lone LF). Each separator
 //    ends exactly one item, so an empty line and the gap in "a,,b" each give an empty item.

@@ -1,0 +1,45 @@
+// mvTerms: the terms screen. On the first start it writes the first-run record and shows the
+// agreement; on every later start it works out the usage line from the record and hands over
+// to the main window before it is ever drawn.
+#pragma once
+
+#include <string>
+
+#include "startup/record_file.h"
+#include "ui/form.h"
+
+namespace mainwin {
+class MainForm;
+}
+
+namespace startup {
+
+class TermsForm {
+public:
+    // recordFolder: the folder of the first-run record (tests point it elsewhere).
+    explicit TermsForm(mainwin::MainForm& main, std::wstring recordFolder = kRecordFolder);
+    TermsForm(const TermsForm&) = delete;
+    TermsForm& operator=(const TermsForm&) = delete;
+
+    ui::Form& Form() { return form_; }
+    const std::wstring& RecordPath() const { return recordPath_; }
+
+    void Form_Load();
+    void Check1_Click();
+    void Command1_Click();
+    void Text1_GotFocus();
+    void Text1_KeyPress(int& keyAscii);
+    // Hands the usage line to the main window, shows it and closes the terms screen.
+    void mora();
+
+private:
+    void WriteRecord();
+    void ReadRecord();
+
+    ui::Form form_;
+    mainwin::MainForm& main_;
+    std::wstring recordFolder_, recordPath_;
+    std::wstring employee_;  // the item last read from the record
+};
+
+}  // namespace startup
