@@ -233,7 +233,7 @@ private:
     Control* WindowlessAt(HWND container, POINT pt);
     void StartTimer(Timer& t);
     HBRUSH BrushFor(COLORREF c);
-    HFONT FontFor(const FontSpec& spec);
+    HFONT FontFor(const FontSpec& font);
     void ClickAccessKey(wchar_t ch, bool alt, bool& consumed);
 
     FormDef def_;
