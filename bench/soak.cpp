@@ -41,14 +41,6 @@ void Print(const char* when, const Sample& s) {
     std::fflush(stdout);
 }
 
-std::wstring TestChild() {
-    wchar_t self[MAX_PATH];
-    GetModuleFileNameW(nullptr, self, MAX_PATH);
-    std::wstring s(self);
-    s = s.substr(0, s.find_last_of(L'\\'));
-    s = s.substr(0, s.find_last_of(L'\\'));
-    return s + L"\\tests\\win\\test_child.exe";
-}
 
 // Presses a button of the main form the way its own click would, and waits for the handler.
 void Press(HWND form, HWND button) {
@@ -93,7 +85,7 @@ int wmain(int argc, wchar_t** argv) {
     Sample start = Take(process), warm = start;
     Print("start", start);
 
-    std::wstring child = L"\"" + TestChild() + L"\" lines soak";
+    std::wstring child = L"\"" + TestChildPath() + L"\" lines soak";
     int total = std::max(commands, std::max(refreshes, picks));
     POINT target = CentreOf(s(L"lstProcess"));
     for (int i = 0; i < total; ++i) {

@@ -1,37 +1,20 @@
 // A command that never ends: its output shows while it runs, Esc or the cancel button ends
 // its whole process tree, the transcript keeps everything, and no second run can start.
 #include <windows.h>
-#include <tlhelp32.h>
 
 #include <gtest/gtest.h>
 
 #include <string>
 
 #include "driver.h"
+#include "system_counts.h"
 #include "session.h"
 
 namespace e2e {
 namespace {
 
-std::wstring TestChild() {
-    wchar_t self[MAX_PATH];
-    GetModuleFileNameW(nullptr, self, MAX_PATH);
-    std::wstring s(self);
-    s = s.substr(0, s.find_last_of(L'\\'));
-    s = s.substr(0, s.find_last_of(L'\\'));
-    return s + L"\\win\\test_child.exe";
-}
 
-int CountProcesses(const wchar_t* exe) {
-    int n = 0;
-    HANDLE snap = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    PROCESSENTRY32W pe = {};
-    pe.dwSize = sizeof pe;
-    for (BOOL ok = Process32FirstW(snap, &pe); ok; ok = Process32NextW(snap, &pe))
-        n += _wcsicmp(pe.szExeFile, exe) == 0;
-    CloseHandle(snap);
-    return n;
-}
+using testcounts::CountProcesses;
 
 struct CancelE2E : ::testing::Test {
     MainSession s;
@@ -41,7 +24,7 @@ struct CancelE2E : ::testing::Test {
         ASSERT_TRUE(s.main);
         before = Text(s(L"txtOutputs"));
         SetFocus(s(L"txtCommand"));
-        TypeText(L"\"" + TestChild() + L"\" tree");
+        TypeText(L"\"" + TestChildPath() + L"\" tree");
         PressKey(VK_RETURN);
         // The output shows while the command still runs.
         ASSERT_TRUE(WaitUntil([&] {

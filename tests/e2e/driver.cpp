@@ -1,5 +1,7 @@
 #include "driver.h"
 
+#include "system_counts.h"
+
 #include <cstdio>
 #include <vector>
 
@@ -13,6 +15,12 @@ std::wstring ProgramPath() {
     std::wstring s(self);
     for (int i = 0; i < 3; ++i) s = s.substr(0, s.find_last_of(L'\\'));
     return s + L"\\dorvane.exe";
+}
+
+std::wstring TestChildPath() {
+    // The program's build folder holds tests\win beside tests\e2e and bench.
+    std::wstring exe = ProgramPath();
+    return exe.substr(0, exe.find_last_of(L'\\')) + L"\\tests\\win\\test_child.exe";
 }
 
 std::wstring ArtefactFolder() {
@@ -220,34 +228,7 @@ POINT CentreOf(HWND hwnd) {
     return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
 }
 
-long HandleCount(DWORD pid) {
-    struct Entry {
-        ULONG ownerPid;
-        BYTE objectType, flags;
-        USHORT value;
-        PVOID object;
-        ULONG access;
-    };
-    using Query = LONG(WINAPI*)(ULONG, PVOID, ULONG, PULONG);
-    auto query = reinterpret_cast<Query>(
-        GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQuerySystemInformation"));
-    if (!query) return -1;
-    std::vector<char> buf(1 << 20);
-    for (int attempt = 0; attempt < 6; ++attempt) {
-        ULONG got = 0;
-        LONG status = query(16 /* SystemHandleInformation */, buf.data(),
-                            static_cast<ULONG>(buf.size()), &got);
-        if (status == 0) {
-            ULONG count = *reinterpret_cast<ULONG*>(buf.data());
-            auto* e = reinterpret_cast<Entry*>(buf.data() + sizeof(void*));
-            long n = 0;
-            for (ULONG i = 0; i < count; ++i) n += e[i].ownerPid == pid;
-            return n;
-        }
-        buf.resize(buf.size() * 4);
-    }
-    return -1;
-}
+long HandleCount(DWORD pid) { return testcounts::HandleCount(pid); }
 
 namespace {
 BOOL CALLBACK CountChildren(HWND, LPARAM lp) {

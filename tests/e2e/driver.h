@@ -12,6 +12,8 @@ namespace e2e {
 
 // The dorvane.exe under test: DORVANE_EXE, or dorvane.exe two folders up from this program.
 std::wstring ProgramPath();
+// The test child program built beside the Windows tests (tests\\win\\test_child.exe).
+std::wstring TestChildPath();
 // A folder for screenshots and other artefacts of the run (created when missing).
 std::wstring ArtefactFolder();
 

@@ -1,6 +1,5 @@
 // Cancelling a run: the whole process tree ends and the run finishes by its usual contract.
 #include <windows.h>
-#include <tlhelp32.h>
 
 #include <gtest/gtest.h>
 
@@ -8,6 +7,7 @@
 #include <vector>
 
 #include "console/shelvoxs.h"
+#include "system_counts.h"
 #include "test_runtime.h"
 
 namespace {
@@ -19,16 +19,7 @@ std::wstring Child(const std::wstring& args) {
     return L"\"" + s.substr(0, s.find_last_of(L'\\') + 1) + L"test_child.exe\" " + args;
 }
 
-int CountProcesses(const wchar_t* exe) {
-    int n = 0;
-    HANDLE snap = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    PROCESSENTRY32W pe = {};
-    pe.dwSize = sizeof pe;
-    for (BOOL ok = Process32FirstW(snap, &pe); ok; ok = Process32NextW(snap, &pe))
-        n += _wcsicmp(pe.szExeFile, exe) == 0;
-    CloseHandle(snap);
-    return n;
-}
+using testcounts::CountProcesses;
 
 TEST(RunnerCancel, CancelEndsTheTreeAndTheRunEndsWithOneEmptyChunk) {
     TestRuntime rt;
