@@ -4,7 +4,13 @@
 //   b) the command runner, with a listener that discards each chunk,
 //   c) the console pane, into the (emptied) transcript box of a shown main window.
 // Prints the three times and the ratios b/a and c/a for each N, and c(20)/c(5).
+//
+// With --memory N it measures instead, in a process of its own for each way, the peak
+// working-set growth per byte of output while N MB pass through the console pane into the
+// transcript, side by side with the same run made through ExecuteCommand, whose result is a
+// further copy of the whole output.
 #include <windows.h>
+#include <psapi.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -69,9 +75,78 @@ long long BareReadLoop(const std::wstring& cmd) {
     return total;
 }
 
+struct Memory {
+    SIZE_T now, peak;
+};
+
+Memory MemoryNow() {
+    PROCESS_MEMORY_COUNTERS pmc = {};
+    pmc.cb = sizeof pmc;
+    GetProcessMemoryInfo(GetCurrentProcess(), &pmc, sizeof pmc);
+    return {pmc.WorkingSetSize, pmc.PeakWorkingSetSize};
+}
+
+// One measurement, in this process: the console pane (or the runner's ExecuteCommand with the
+// pane's listener) captures N MB; prints the peak growth per output byte.
+int MeasureOnce(const std::wstring& way, int mb) {
+    ui::SetAppTitle(L"MORAVELT");
+    mainwin::MainForm main;
+    main.Form().Show();
+    main.Form().SetTimerEnabled(L"Timer11", false);
+    main.Form().SetTimerEnabled(L"Timer1", false);
+    long long bytes = static_cast<long long>(mb) << 20;
+    std::wstring cmd = ChildCommand(bytes);
+    // A small run first, so that what any run loads once is in the base.
+    main[L"txtCommand"].SetText(ChildCommand(4096));
+    main.Console().cmdExecute_Click();
+    main[L"txtOutputs"].SetText(L"");
+    Memory base = MemoryNow();
+    if (way == L"pane") {
+        main[L"txtCommand"].SetText(cmd);
+        main.Console().cmdExecute_Click();
+    } else {
+        main.objDOS()->ExecuteCommand(cmd);
+    }
+    Memory after = MemoryNow();
+    size_t got = static_cast<size_t>(main[L"txtOutputs"].TextLength());
+    if (got != static_cast<size_t>(bytes)) {
+        std::printf("short read: %zu of %lld\n", got, bytes);
+        return 1;
+    }
+    double growth = static_cast<double>(after.peak) - static_cast<double>(base.now);
+    std::printf("%ls %d %.2f\n", way.c_str(), mb, growth / static_cast<double>(bytes));
+    main.Form().Unload();
+    return 0;
+}
+
+// Runs each way in a fresh copy of this program (a peak is a process's whole-life mark).
+int MeasureMemory(int mb) {
+    wchar_t self[MAX_PATH];
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    std::printf("peak working-set growth per byte of output, N = %d MB\n", mb);
+    std::fflush(stdout);
+    for (const wchar_t* way : {L"pane", L"runner-with-copy"}) {
+        std::wstring line = L"\"" + std::wstring(self) + L"\" --measure " + way + L" " +
+                            std::to_wstring(mb);
+        STARTUPINFOW si = {};
+        si.cb = sizeof si;
+        PROCESS_INFORMATION pi = {};
+        if (!CreateProcessW(nullptr, &line[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si,
+                            &pi))
+            return 1;
+        WaitForSingleObject(pi.hProcess, INFINITE);
+        CloseHandle(pi.hThread);
+        CloseHandle(pi.hProcess);
+    }
+    return 0;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
+    if (argc == 4 && std::wstring(argv[1]) == L"--measure") return MeasureOnce(argv[2], _wtoi(argv[3]));
+    if (argc >= 2 && std::wstring(argv[1]) == L"--memory")
+        return MeasureMemory(argc > 2 ? _wtoi(argv[2]) : 20);
     std::vector<int> sizes = {5, 20};
     if (argc > 1) {
         sizes.clear();

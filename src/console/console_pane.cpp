@@ -42,15 +42,19 @@ void ConsolePane::RunTypedCommand() {
 }
 
 void ConsolePane::Run(Shelvoxs& runner) {
+    // The run under way keeps its pump and its cancel: a second one is not started beside it.
+    if (runner.Running()) return;
     // The call stays synchronous for its caller; meanwhile the window repaints, shows the
-    // output as it arrives and answers only the cancel.
+    // output as it arrives and answers only the cancel. The output reaches the transcript
+    // through the listener alone, so the runner makes no copy of it to return.
     ui::BusyPump pump(main_.Form(), &cancel_, [&runner] { runner.Cancel(); });
     struct Detach {
         Shelvoxs& r;
-        ~Detach() { r.WhileRunning = nullptr; }
-    } detach{runner};
+        std::function<void()> previous;
+        ~Detach() { r.WhileRunning = std::move(previous); }
+    } detach{runner, runner.WhileRunning};
     runner.WhileRunning = [&pump] { pump.Pump(); };
-    runner.ExecuteCommand(L"");
+    runner.Execute(L"");
 }
 
 void ConsolePane::cmdCancel_Click() {
@@ -87,6 +91,8 @@ void ConsolePane::Timer11_Timer() {
 
 // Called once per chunk read: the handlers hold their controls rather than look them up.
 void ConsolePane::objDOS_ReceiveOutputs(const std::wstring& commandOutputs) {
+    // Nothing is kept for a window that is gone.
+    if (!main_.Form().Loaded()) return;
     outputs_.AppendText(commandOutputs);
 }
 

@@ -5,13 +5,13 @@
 // The pipe is read on a thread of its own, one 256-byte read at a time; each read becomes one
 // chunk that the calling thread raises in order. That leaves the calling thread free to keep
 // its windows painted (WhileRunning) and to cancel. The child starts suspended inside a job
-// object, so a cancel reaches every process it has started since.
+// object, so a cancel reaches every process it has started since; while the run lasts the
+// job ends them all should this program end first.
 #include "console/shelvoxs.h"
-
-#include <windows.h>
 
 #include <deque>
 #include <mutex>
+#include <new>
 #include <vector>
 
 #include "ui/form.h"
@@ -20,6 +20,38 @@
 #include "win/text.h"
 
 namespace console {
+namespace {
+
+Shelvoxs::System g_realSystem;
+Shelvoxs::System* g_system = &g_realSystem;
+
+// A system refusal as the handler's error box reports it: the system's words and number.
+[[noreturn]] void RaiseSystemError(DWORD code) {
+    if (code == 0) code = ERROR_NOT_ENOUGH_MEMORY;
+    throw ui::RuntimeError(static_cast<long>(code), win::ErrorText(code), L"Shelvoxs");
+}
+
+void SetKillOnClose(HANDLE job, bool on) {
+    JOBOBJECT_EXTENDED_LIMIT_INFORMATION info = {};
+    info.BasicLimitInformation.LimitFlags = on ? JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE : 0;
+    SetInformationJobObject(job, JobObjectExtendedLimitInformation, &info, sizeof info);
+}
+
+}  // namespace
+
+HANDLE Shelvoxs::System::NewEvent() { return CreateEventW(nullptr, FALSE, FALSE, nullptr); }
+
+HANDLE Shelvoxs::System::NewThread(LPTHREAD_START_ROUTINE proc, void* arg) {
+    return CreateThread(nullptr, 0, proc, arg, 0, nullptr);
+}
+
+DWORD Shelvoxs::System::Resume(HANDLE thread) { return ResumeThread(thread); }
+
+Shelvoxs::System* Shelvoxs::SetSystem(System* system) {
+    System* old = g_system;
+    g_system = system ? system : &g_realSystem;
+    return old;
+}
 
 // What the reading thread and the run share. The thread holds a reference of its own, so a
 // run that stops waiting for it (a pipe held open by a process outside the job) leaves it
@@ -29,43 +61,58 @@ struct Shelvoxs::Reader {
     win::UniqueHandle dataReady;  // auto-reset: set when the queue stops being empty
     win::UniqueHandle spaceFree;  // auto-reset: set when a full queue drains
     std::mutex lock;
-    std::deque<std::string> chunks;  // one entry per read
-    bool finished = false;           // the failing read has been queued
+    std::deque<std::string> chunks;  // one entry per successful read
+    bool finished = false;           // no more chunks will come
+    bool failed = false;             // ... because the reading thread itself failed
     bool abandoned = false;          // the run no longer wants data
     static constexpr size_t kMaxQueued = 4096;  // 1 MB: beyond that the child waits for us
 
     static DWORD WINAPI Run(void* arg) {
         auto* self = static_cast<std::shared_ptr<Reader>*>(arg);
-        std::shared_ptr<Reader> r = *self;
+        std::shared_ptr<Reader> r = std::move(*self);
         delete self;
-        char buffer[kReadSize];
-        for (;;) {
-            DWORD got = 0;
-            BOOL ok = ReadFile(r->pipe.Get(), buffer, kReadSize, &got, nullptr);
-            if (!ok) got = 0;
-            for (;;) {
-                std::unique_lock<std::mutex> hold(r->lock);
-                if (r->abandoned) break;
-                if (r->chunks.size() >= kMaxQueued && ok) {
-                    hold.unlock();
-                    WaitForSingleObject(r->spaceFree.Get(), 100);
-                    continue;
-                }
-                bool wasEmpty = r->chunks.empty();
-                r->chunks.emplace_back(buffer, got);
-                if (!ok) r->finished = true;
-                if (wasEmpty || !ok) SetEvent(r->dataReady.Get());
-                break;
-            }
-            bool stop = !ok;
-            {
-                std::lock_guard<std::mutex> hold(r->lock);
-                stop = stop || r->abandoned;
-            }
-            if (stop) break;
+        try {
+            r->Loop();
+        } catch (...) {
+            // Out of memory for a chunk: the run learns of it and ends its processes.
+            std::lock_guard<std::mutex> hold(r->lock);
+            r->failed = r->finished = true;
+            SetEvent(r->dataReady.Get());
         }
         r->pipe.Reset();
         return 0;
+    }
+
+    void Loop() {
+        char buffer[kReadSize];
+        for (;;) {
+            DWORD got = 0;
+            BOOL ok = ReadFile(pipe.Get(), buffer, kReadSize, &got, nullptr);
+            std::unique_lock<std::mutex> hold(lock);
+            if (abandoned) return;
+            if (!ok) {
+                finished = true;
+                SetEvent(dataReady.Get());
+                return;
+            }
+            while (chunks.size() >= kMaxQueued && !abandoned) {
+                hold.unlock();
+                WaitForSingleObject(spaceFree.Get(), 100);
+                hold.lock();
+            }
+            if (abandoned) return;
+            bool wasEmpty = chunks.empty();
+            chunks.emplace_back(buffer, got);
+            if (wasEmpty) SetEvent(dataReady.Get());
+        }
+    }
+
+    void Abandon() {
+        {
+            std::lock_guard<std::mutex> hold(lock);
+            abandoned = finished = true;
+        }
+        SetEvent(spaceFree.Get());
     }
 };
 
@@ -76,14 +123,36 @@ void Shelvoxs::Raise(const std::wstring& chunk) {
     }
 }
 
-void Shelvoxs::Cancel() {
-    if (!running_) return;
-    cancelled_ = true;
+void Shelvoxs::EndProcesses() {
     if (job_ && TerminateJobObject(static_cast<HANDLE>(job_), 1)) return;
     if (process_) TerminateProcess(static_cast<HANDLE>(process_), 1);
 }
 
+void Shelvoxs::Cancel() {
+    if (!running_) return;
+    cancelled_ = true;
+    EndProcesses();
+}
+
+std::wstring Shelvoxs::Outputs() const {
+    // In a code page of one byte a character, read by read and all at once are the same.
+    CPINFO cp = {};
+    if (GetCPInfo(CP_ACP, &cp) && cp.MaxCharSize == 1) return win::FromAnsi(outputBytes_);
+    std::wstring text;
+    size_t at = 0;
+    for (uint16_t n : readSizes_) {
+        text += win::FromAnsi(std::string_view(outputBytes_).substr(at, n));
+        at += n;
+    }
+    return text;
+}
+
 std::wstring Shelvoxs::ExecuteCommand(const std::wstring& commandLine) {
+    if (!Execute(commandLine)) return std::wstring();
+    return Outputs();
+}
+
+bool Shelvoxs::Execute(const std::wstring& commandLine) {
     if (!commandLine.empty()) commandLine_ = commandLine;
     if (running_) {
         // One run at a time: a second one while the first reads would interleave their output.
@@ -91,7 +160,7 @@ std::wstring Shelvoxs::ExecuteCommand(const std::wstring& commandLine) {
     }
     if (commandLine_.empty()) {
         ui::Rt().MsgBox(L"Command Line empty", MB_OK | MB_ICONERROR, std::nullopt);
-        return std::wstring();
+        return false;
     }
 
     SECURITY_ATTRIBUTES sa = {};
@@ -105,13 +174,19 @@ std::wstring Shelvoxs::ExecuteCommand(const std::wstring& commandLine) {
         DWORD err = GetLastError();
         ui::Rt().MsgBox(L"CreatePipe failed. Error: " + std::to_wstring(err),
                         MB_OK | MB_ICONERROR, std::nullopt);
-        return std::wstring();
+        return false;
     }
     // The child only ever writes; keeping the read end out of it means a grandchild that
     // lingers cannot hold our end of the pipe open.
     SetHandleInformation(reader->pipe.Get(), HANDLE_FLAG_INHERIT, 0);
 
-    STARTUPINFOA si = {};
+    // Made before the child exists, so that their failure leaves nothing to undo.
+    reader->dataReady.Reset(g_system->NewEvent());
+    if (!reader->dataReady) RaiseSystemError(GetLastError());
+    reader->spaceFree.Reset(g_system->NewEvent());
+    if (!reader->spaceFree) RaiseSystemError(GetLastError());
+
+    STARTUPINFOW si = {};
     si.cb = sizeof(si);
     si.dwFlags = STARTF_USESTDHANDLES | STARTF_USESHOWWINDOW;
     si.wShowWindow = SW_HIDE;
@@ -120,87 +195,109 @@ std::wstring Shelvoxs::ExecuteCommand(const std::wstring& commandLine) {
     si.hStdInput = nullptr;
     PROCESS_INFORMATION pi = {};
 
-    // CreateProcessA may write into the command line, so it gets a private, terminated copy.
-    std::string line = win::ToAnsi(commandLine_);
-    std::vector<char> buffer(line.begin(), line.end());
-    buffer.push_back('\0');
+    // The line exactly as typed, through the wide call: a conversion to the ANSI code page
+    // would turn what it cannot represent into '?', a wildcard to many programs. The call
+    // may write into the line, so it gets a private, terminated copy.
+    std::vector<wchar_t> line(commandLine_.begin(), commandLine_.end());
+    line.push_back(L'\0');
     // Started suspended so that it is inside the job before it can start anything itself.
-    BOOL started = CreateProcessA(nullptr, buffer.data(), &sa, &sa, TRUE,
+    BOOL started = CreateProcessW(nullptr, line.data(), &sa, &sa, TRUE,
                                   NORMAL_PRIORITY_CLASS | CREATE_SUSPENDED, nullptr, nullptr, &si,
                                   &pi);
     if (started != TRUE) {
         reader->pipe.Reset();
         writeEnd.Reset();
         ui::Rt().MsgBox(L"File or command not found", MB_OK | MB_ICONERROR, std::nullopt);
-        return std::wstring();
+        return false;
     }
     win::UniqueHandle process(pi.hProcess), thread(pi.hThread);
     win::UniqueHandle job(CreateJobObjectW(nullptr, nullptr));
-    if (job && !AssignProcessToJobObject(job.Get(), process.Get())) job.Reset();
-    ResumeThread(thread.Get());
-    writeEnd.Reset();
-
-    reader->dataReady.Reset(CreateEventW(nullptr, FALSE, FALSE, nullptr));
-    reader->spaceFree.Reset(CreateEventW(nullptr, FALSE, FALSE, nullptr));
-    auto* arg = new std::shared_ptr<Reader>(reader);
-    win::UniqueHandle readerThread(CreateThread(nullptr, 0, Reader::Run, arg, 0, nullptr));
-    if (!readerThread) {
-        delete arg;
-        // Without a thread the pipe is read here, as the simplest runner would.
-        Reader::Run(new std::shared_ptr<Reader>(reader));
+    if (job) {
+        SetKillOnClose(job.Get(), true);
+        if (!AssignProcessToJobObject(job.Get(), process.Get())) job.Reset();
     }
-
-    outputs_.clear();
-    running_ = true;
-    cancelled_ = false;
     job_ = job.Get();
     process_ = process.Get();
-    reader_ = reader;
 
-    // Whatever happens to the listener, the run ends here: the reader is told to stop and the
-    // runner forgets the child.
+    // From here on, whatever ends the run early ends its processes too, and the runner
+    // forgets them and the reader.
     struct EndOfRun {
         Shelvoxs& runner;
         Reader& reader;
+        bool completed = false;
         ~EndOfRun() {
-            {
-                std::lock_guard<std::mutex> hold(reader.lock);
-                reader.abandoned = true;
-            }
-            SetEvent(reader.spaceFree.Get());
+            if (!completed) runner.EndProcesses();
+            reader.Abandon();
             runner.running_ = false;
             runner.cancelled_ = false;
             runner.job_ = nullptr;
             runner.process_ = nullptr;
-            runner.reader_.reset();
         }
     } endOfRun{*this, *reader};
 
+    auto* arg = new std::shared_ptr<Reader>(reader);
+    win::UniqueHandle readerThread(g_system->NewThread(Reader::Run, arg));
+    if (!readerThread) {
+        DWORD err = GetLastError();
+        delete arg;
+        RaiseSystemError(err);
+    }
+    if (g_system->Resume(thread.Get()) == static_cast<DWORD>(-1)) {
+        DWORD err = GetLastError();
+        // Our copy of the write end goes first, so that the reader sees the end of the pipe
+        // once the child has been ended.
+        writeEnd.Reset();
+        RaiseSystemError(err);
+    }
+    writeEnd.Reset();
+
+    outputBytes_.clear();
+    readSizes_.clear();
+    running_ = true;
+    cancelled_ = false;
+    ReadLoop(reader, readerThread.Get());
+
+    // Ended by its own end of output: what the command started and left running (a program
+    // it opened) stays, as it would without the job.
+    endOfRun.completed = true;
+    if (job) SetKillOnClose(job.Get(), false);
+    process.Reset();
+    thread.Reset();
+    // The reader ends with the pipe; one that a process outside the job still holds open is
+    // woken from its read, as often as it takes (a single call can come before it reads).
+    for (int i = 0; i < 50 && WaitForSingleObject(readerThread.Get(), 20) == WAIT_TIMEOUT; ++i) {
+        std::lock_guard<std::mutex> hold(reader->lock);
+        if (reader->abandoned) CancelSynchronousIo(readerThread.Get());
+    }
+    return true;
+}
+
+void Shelvoxs::ReadLoop(const std::shared_ptr<Reader>& reader, HANDLE readerThread) {
     DWORD lastPump = GetTickCount();
     DWORD cancelledAt = 0;
-    bool ioCancelled = false;
-    bool done = false;
-    while (!done) {
+    for (;;) {
         std::deque<std::string> batch;
-        bool finished = false;
+        bool finished = false, failed = false;
         {
             std::lock_guard<std::mutex> hold(reader->lock);
             batch.swap(reader->chunks);
             finished = reader->finished;
+            failed = reader->failed;
         }
         if (!batch.empty()) SetEvent(reader->spaceFree.Get());
-        for (size_t i = 0; i < batch.size(); ++i) {
-            std::wstring text = win::FromAnsi(batch[i]);
-            outputs_ += text;
+        for (const std::string& bytes : batch) {
+            std::wstring text = win::FromAnsi(bytes);
+            outputBytes_ += bytes;
+            readSizes_.push_back(static_cast<uint16_t>(bytes.size()));
             Raise(text);
-            if (finished && i + 1 == batch.size()) done = true;
             // A long batch still lets the window breathe.
             if (WhileRunning && GetTickCount() - lastPump >= kPumpIntervalMs) {
                 WhileRunning();
                 lastPump = GetTickCount();
             }
         }
-        if (done) break;
+        if (failed) throw std::bad_alloc();
+        if (finished) break;
         // While output streams in, a short pause lets the reading thread queue a batch
         // instead of handing over every 256 bytes with a wake-up of its own.
         if (!batch.empty() && batch.size() < 64) Sleep(1);
@@ -222,24 +319,15 @@ std::wstring Shelvoxs::ExecuteCommand(const std::wstring& commandLine) {
         if (cancelled_) {
             if (!cancelledAt) cancelledAt = GetTickCount();
             DWORD waited = GetTickCount() - cancelledAt;
-            if (!ioCancelled && waited >= kCancelGraceMs) {
-                CancelSynchronousIo(readerThread.Get());
-                ioCancelled = true;
-            } else if (waited >= 2 * kCancelGraceMs) {
+            if (waited >= 2 * kCancelGraceMs) {
                 // Give up on the pipe: what was read so far is kept and the run ends as usual.
-                std::lock_guard<std::mutex> hold(reader->lock);
-                if (!reader->finished) {
-                    reader->abandoned = true;
-                    reader->chunks.emplace_back();
-                    reader->finished = true;
-                }
+                reader->Abandon();
+            } else if (waited >= kCancelGraceMs) {
+                CancelSynchronousIo(readerThread);
             }
         }
     }
-    process.Reset();
-    thread.Reset();
-    if (readerThread) WaitForSingleObject(readerThread.Get(), ioCancelled ? 0 : 5000);
-    return outputs_;
+    Raise(std::wstring());
 }
 
 }  // namespace console

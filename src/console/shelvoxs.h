@@ -1,9 +1,13 @@
 // Shelvoxs: runs one command line as a hidden child process and captures what it writes to
 // its standard output and standard error through one anonymous pipe.
 #pragma once
+#include <windows.h>
+
 #include <functional>
 #include <memory>
+#include <cstdint>
 #include <string>
+#include <vector>
 
 namespace console {
 
@@ -17,14 +21,20 @@ public:
     void SetCommandLine(const std::wstring& commandLine) { commandLine_ = commandLine; }
     std::wstring CommandLine() const { return commandLine_; }
     // Everything read from the child of the latest run whose child started.
-    std::wstring Outputs() const { return outputs_; }
+    std::wstring Outputs() const;
 
     // Runs the stored command line (replaced first by commandLine when that is not empty)
     // and returns its output, or an empty text after a failure, which it has reported in a
     // message box. Every run whose child started raises ReceiveOutputs once per read, in
     // order, on the calling thread, and ends with exactly one empty chunk. The call returns
     // when the output has ended or the run was cancelled.
+    // A run that ends on an error (the listener threw, memory ran out, the system refused a
+    // thread, an event or the child's start) ends the child's processes before the error
+    // leaves the call; the chunks raised so far stay raised.
     std::wstring ExecuteCommand(const std::wstring& commandLine);
+    // The same run for a caller that takes the output only through ReceiveOutputs: no copy
+    // of the whole output is made for it. True when the child started.
+    bool Execute(const std::wstring& commandLine);
 
     // Ends the running child and every process it started (those that still belong to its
     // process tree). The run then finishes normally: the chunks read so far, one empty
@@ -46,16 +56,35 @@ public:
 
     struct Reader;  // the read loop's state, shared with its thread
 
+    // The system calls a run needs beyond the pipe and the child; a test puts its own in
+    // place to see what a run does when one of them fails.
+    struct System {
+        virtual ~System() = default;
+        virtual HANDLE NewEvent();  // auto-reset, not signalled
+        virtual HANDLE NewThread(LPTHREAD_START_ROUTINE proc, void* arg);
+        virtual DWORD Resume(HANDLE thread);  // (DWORD)-1 on failure
+    };
+    // Installs a replacement (nullptr: the real calls); returns the previous one.
+    static System* SetSystem(System* system);
+
 private:
     void Raise(const std::wstring& chunk);
+    // Reads the started child's output to its end (or the cancel's), raising every chunk.
+    void ReadLoop(const std::shared_ptr<Reader>& reader, HANDLE readerThread);
+    // Ends the processes of the run under way, whatever state it is in.
+    void EndProcesses();
 
     std::wstring commandLine_;
-    std::wstring outputs_;
+    // The accumulated output is kept as the bytes read, one byte per byte, with the length of
+    // each read: its text is the reads converted one by one, exactly as they were raised, and
+    // is made only when asked for. A transcript of hundreds of megabytes is held once as
+    // text (in the box), not twice.
+    std::string outputBytes_;
+    std::vector<uint16_t> readSizes_;
     bool running_ = false;
     bool cancelled_ = false;
     void* job_ = nullptr;      // the run's job object (a HANDLE), while running
     void* process_ = nullptr;  // the run's child process (a HANDLE), while running
-    std::shared_ptr<Reader> reader_;
 };
 
 }  // namespace console

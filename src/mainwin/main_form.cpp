@@ -162,7 +162,9 @@ void MainForm::chkOnTop_Click() {
 
 void MainForm::cmdClose_Click() {
     form_.Unload();
-    objDOS_.reset();
+    // A runner that is still running (the unload then waits for its end) is not freed
+    // from under its run.
+    if (objDOS_ && !objDOS_->Running()) objDOS_.reset();
 }
 
 void MainForm::FlattenControl(int32_t h) {

@@ -60,6 +60,13 @@ void SplashForm::Form_Load() {
         std::wstring folder = ui::ProgramFolder();
         if (!folder.empty()) CreateDirectoryW((folder + L"\\Logs").c_str(), nullptr);
     });
+
+    // Without its timer the bar would never move and the screen would stay for ever: the
+    // start goes on at once instead.
+    if (!form_.GetTimer(L"Timer1").Running()) {
+        ResumeNext([&] { next_.Show(); });
+        ResumeNext([&] { form_.Unload(); });
+    }
 }
 
 void SplashForm::Timer1_Timer() {

@@ -3,9 +3,29 @@
 #include "ui/form.h"
 
 namespace ui {
+namespace {
+
+// One thread runs the forms, so one pointer is the whole story; an inner pump (which the
+// handler gate keeps from happening) would restore the outer one when it ends.
+BusyPump* g_current = nullptr;
+
+}  // namespace
+
+void EndMouseGesture() {
+    HWND capture = GetCapture();
+    if (!capture || GetWindowThreadProcessId(capture, nullptr) != GetCurrentThreadId()) return;
+    SendMessageW(capture, WM_CANCELMODE, 0, 0);
+    if (GetCapture() == capture) ReleaseCapture();
+}
 
 BusyPump::BusyPump(Form& form, Control* cancel, std::function<void()> onCancel)
-    : form_(form), cancel_(cancel), onCancel_(std::move(onCancel)) {}
+    : form_(form), cancel_(cancel), onCancel_(std::move(onCancel)), outer_(g_current) {
+    // Before the gate closes, so that the gesture's owner still hears the release.
+    EndMouseGesture();
+    g_current = this;
+}
+
+BusyPump* BusyPump::Current() { return g_current; }
 
 void BusyPump::Activate() {
     active_ = true;
@@ -15,12 +35,27 @@ void BusyPump::Activate() {
 }
 
 BusyPump::~BusyPump() {
+    g_current = outer_;
     if (active_) {
         if (cancel_) cancel_->SetVisible(false);
         form_.SetMousePointer(nullptr);
     }
     for (const MSG& m : held_) PostMessageW(m.hwnd, m.message, m.wParam, m.lParam);
     if (quit_) PostQuitMessage(quitCode_);
+}
+
+void BusyPump::Hold(const MSG& msg) {
+    for (const MSG& m : held_)
+        if (m.hwnd == msg.hwnd && m.message == msg.message) return;
+    held_.push_back(msg);
+}
+
+void BusyPump::CloseAfter(HWND window) {
+    MSG close = {};
+    close.hwnd = window;
+    close.message = WM_CLOSE;
+    Hold(close);
+    if (onCancel_) onCancel_();
 }
 
 void BusyPump::Pump() {
@@ -34,7 +69,7 @@ void BusyPump::Pump() {
             continue;
         }
         if (m == WM_CLOSE) {
-            held_.push_back(msg);
+            CloseAfter(msg.hwnd);
             continue;
         }
         if (m == WM_TIMER) continue;

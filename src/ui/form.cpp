@@ -8,6 +8,8 @@
 #include <cwctype>
 #include <new>
 
+#include "ui/busy_pump.h"
+#include "ui/control_id.h"
 #include "ui/runtime.h"
 #include "ui/text_view.h"
 #include "ui/units.h"
@@ -18,8 +20,6 @@ namespace {
 
 const wchar_t kFrameClass[] = L"DorvaneFrame";
 const wchar_t kPictureClass[] = L"DorvanePicture";
-// The control's name as a global atom, so that tools outside the process can find it.
-const wchar_t kNameProp[] = L"Dorvane.Name";
 
 std::vector<Form*>& Registry() {
     static std::vector<Form*> forms;
@@ -204,14 +204,14 @@ void Control::Create(HWND parent, int dpi) {
     }
     RECT r = PixelRect(dpi);
     hwnd_ = CreateWindowExW(ex, cls, caption_.c_str(), style, r.left, r.top, r.right - r.left,
-                            r.bottom - r.top, parent, nullptr, Instance(), this);
+                            r.bottom - r.top, parent,
+                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(ControlId(def_.name))),
+                            Instance(), this);
     if (!hwnd_) return;
     // The control finds itself through the window's user data: a property lookup costs a
     // round trip to the window server on every message under Wine.
     SetWindowLongPtrW(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     form_.windows_[hwnd_] = this;
-    SetPropW(hwnd_, kNameProp,
-             reinterpret_cast<HANDLE>(static_cast<ULONG_PTR>(GlobalAddAtomW(def_.name))));
     HFONT font = font_ ? font_.Get() : form_.FontFor(form_.def_.font);
     SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     if (def_.kind == Kind::TextBox) SendMessageW(hwnd_, EM_SETLIMITTEXT, 0x7FFFFFFE, 0);
@@ -227,9 +227,6 @@ void Control::Create(HWND parent, int dpi) {
 
 void Control::Destroyed() {
     if (hwnd_) {
-        auto atom = static_cast<ATOM>(reinterpret_cast<ULONG_PTR>(GetPropW(hwnd_, kNameProp)));
-        if (atom) GlobalDeleteAtom(atom);
-        RemovePropW(hwnd_, kNameProp);
         // The standard control gets its own procedure back for the rest of its teardown.
         if (baseProc_)
             SetWindowLongPtrW(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(baseProc_));
@@ -247,7 +244,7 @@ void Control::Destroyed() {
     bitmap_.Reset();
     if (icon_) DestroyIcon(icon_);
     icon_ = nullptr;
-    lastButtons_ = 0;
+    heldButtons_ = 0;
 }
 
 std::wstring Control::Text() const {
@@ -292,6 +289,9 @@ void Control::AppendText(const std::wstring& text) {
     SendMessageW(hwnd_, EM_SETSEL, len, len);
     SendMessageW(hwnd_, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(text.c_str()));
     --suppressChange_;
+    // A box that could not take the whole text (memory, or its limit) raises error 7.
+    if (static_cast<size_t>(GetWindowTextLengthW(hwnd_)) != static_cast<size_t>(len) + text.size())
+        throw RuntimeError(7, L"Out of memory");
     RaiseChange();
 }
 
@@ -504,7 +504,7 @@ LRESULT Control::HandleSubclassed(UINT msg, WPARAM wp, LPARAM lp) {
     HWND hwnd = hwnd_;
     switch (msg) {
         case WM_CHAR:
-            if (def_.kind == Kind::TextBox && KeyPress) {
+            if (def_.kind == Kind::TextBox && KeyPress && Form::MayRaise(*this)) {
                 int key = static_cast<int>(wp);
                 Guarded([&] { KeyPress(key); });
                 if (key == 0 || !IsWindow(hwnd)) return 0;
@@ -513,7 +513,7 @@ LRESULT Control::HandleSubclassed(UINT msg, WPARAM wp, LPARAM lp) {
             break;
         case WM_SETFOCUS: {
             LRESULT r = CallWindowProcW(base, hwnd, msg, wp, lp);
-            Guarded(GotFocus);
+            if (Form::MayRaise(*this)) Guarded(GotFocus);
             return r;
         }
         case WM_SETCURSOR:
@@ -596,9 +596,10 @@ LRESULT CALLBACK Control::ContainerProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM l
             int y = PixelsToTwips(static_cast<short>(HIWORD(lp)), form.dpi_);
             int held = MouseButtonsFromKeys(wp);
             int shift = ShiftState();
+            bool mayRaise = Form::MayRaise(*c);
             if (msg == WM_MOUSEMOVE) {
                 Guarded([&] {
-                    if (c->MouseMove) c->MouseMove(held, shift, x, y);
+                    if (c->MouseMove && mayRaise) c->MouseMove(held, shift, x, y);
                 });
                 return 0;
             }
@@ -611,11 +612,33 @@ LRESULT CALLBACK Control::ContainerProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM l
                 // until the last button is let go.
                 if (GetCapture() != hwnd) SetCapture(hwnd);
                 if (c->def_.tab >= 0 && GetFocus() != hwnd) ::SetFocus(hwnd);
+                c->heldButtons_ |= button;
                 Guarded([&] {
-                    if (c->MouseDown) c->MouseDown(button, shift, x, y);
+                    if (c->MouseDown && mayRaise) c->MouseDown(button, shift, x, y);
                 });
             } else {
+                c->heldButtons_ &= ~button;
                 if (held == 0 && GetCapture() == hwnd) ReleaseCapture();
+                Guarded([&] {
+                    if (c->MouseUp && mayRaise) c->MouseUp(button, shift, x, y);
+                });
+            }
+            return 0;
+        }
+        case WM_CANCELMODE: {
+            // The gesture is over (a run starts, a modal box comes up): the buttons still held
+            // are released here, so that whoever tracks the gesture sees it end.
+            if (c->def_.kind != Kind::PictureBox) break;
+            if (GetCapture() == hwnd) ReleaseCapture();
+            POINT pt = {0, 0};
+            GetCursorPos(&pt);
+            ScreenToClient(hwnd, &pt);
+            int x = PixelsToTwips(pt.x, form.dpi_), y = PixelsToTwips(pt.y, form.dpi_);
+            int shift = ShiftState();
+            for (int button : {1, 2, 4}) {
+                if (!(c->heldButtons_ & button)) continue;
+                c->heldButtons_ &= ~button;
+                if (!Form::MayRaise(*c)) continue;
                 Guarded([&] {
                     if (c->MouseUp) c->MouseUp(button, shift, x, y);
                 });
@@ -699,18 +722,27 @@ Timer& Form::GetTimer(const wchar_t* name) {
     throw RuntimeError(730, L"Timer '" + std::wstring(name) + L"' not found");
 }
 
-void Form::StartTimer(Timer& t) {
-    if (hwnd_ && t.enabled) SetTimer(hwnd_, t.id, t.interval, nullptr);
+bool Form::StartTimer(Timer& t) {
+    if (!hwnd_ || !t.enabled) return true;
+    t.started = Rt().StartTimer(hwnd_, t.id, t.interval);
+    return t.started;
 }
 
 void Form::SetTimerEnabled(const wchar_t* name, bool enabled) {
     Timer& t = GetTimer(name);
     t.enabled = enabled;
     if (!hwnd_) return;
-    if (enabled)
-        StartTimer(t);
-    else
+    if (!enabled) {
         KillTimer(hwnd_, t.id);
+        t.started = false;
+    } else if (!StartTimer(t)) {
+        throw RuntimeError(7, L"Out of memory");
+    }
+}
+
+bool Form::MayRaise(const Control& c) {
+    BusyPump* busy = BusyPump::Current();
+    return !busy || busy->Allows(c);
 }
 
 HBRUSH Form::BrushFor(COLORREF c) {
@@ -795,9 +827,17 @@ void Form::Show() {
 
 void Form::Unload() {
     if (!hwnd_) return;
+    // Never from under a run: it is cancelled and the form closes once it has ended.
+    if (BusyPump* busy = BusyPump::Current()) {
+        busy->CloseAfter(hwnd_);
+        return;
+    }
     Guarded(Unloaded);
     if (!hwnd_) return;
-    for (auto& t : timers_) KillTimer(hwnd_, t->id);
+    for (auto& t : timers_) {
+        KillTimer(hwnd_, t->id);
+        t->started = false;
+    }
     HWND h = hwnd_;
     DestroyWindow(h);
     hwnd_ = nullptr;
@@ -953,6 +993,9 @@ bool Form::HandleChildMessage(HWND container, UINT msg, WPARAM wp, LPARAM lp, LR
             Control* c = Find(reinterpret_cast<HWND>(lp));
             if (!c) return false;
             WORD code = HIWORD(wp);
+            result = 0;
+            // A click that an automation tool sends during a run reaches no handler.
+            if (code != EN_CHANGE && !MayRaise(*c)) return true;
             if (c->def_.kind == Kind::Button && code == BN_CLICKED) {
                 Guarded(c->Click);
             } else if (c->def_.kind == Kind::CheckBox && code == BN_CLICKED) {
@@ -1001,10 +1044,14 @@ bool Form::HandleChildMessage(HWND container, UINT msg, WPARAM wp, LPARAM lp, LR
             POINT pt = {static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp))};
             Control* pressed = pressedLabel_;
             pressedLabel_ = nullptr;
-            if (WindowlessAt(container, pt) == pressed) Guarded(pressed->Click);
+            if (WindowlessAt(container, pt) == pressed && MayRaise(*pressed))
+                Guarded(pressed->Click);
             result = 0;
             return true;
         }
+        case WM_CANCELMODE:
+            pressedLabel_ = nullptr;
+            return false;
     }
     (void)container;
     return false;
@@ -1084,10 +1131,16 @@ LRESULT Form::Handle(UINT msg, WPARAM wp, LPARAM lp) {
             break;
         case WM_TIMER:
             for (auto& t : timers_) {
-                if (t->id == wp) {
-                    if (t->enabled) Guarded(t->Tick);
-                    return 0;
+                if (t->id != wp) continue;
+                // A tick handler that pumps messages (a message box, a run) is not entered
+                // again by its own timer meanwhile; the ticks that come are dropped.
+                if (t->enabled && !t->ticking && !BusyPump::Current()) {
+                    Timer& timer = *t;
+                    timer.ticking = true;
+                    Guarded(timer.Tick);
+                    timer.ticking = false;
                 }
+                return 0;
             }
             return 0;
         case WM_CLOSE:

@@ -159,7 +159,7 @@ private:
     win::Bitmap bitmap_;
     HICON icon_ = nullptr;  // owned
     HICON mouseIcon_ = nullptr;
-    int lastButtons_ = 0;
+    int heldButtons_ = 0;  // picture boxes: the mouse buttons pressed on it and not yet let go
 };
 
 struct Timer {
@@ -167,8 +167,13 @@ struct Timer {
     UINT interval = 0;
     bool enabled = false;
     UINT_PTR id = 0;
+    bool ticking = false;  // inside Tick: a tick that comes meanwhile is dropped
+    bool started = false;  // the system took the timer on
     std::function<void()> Tick;
+    // Whether ticks come: enabled, on a loaded form, and the system did not refuse it.
+    bool Running() const { return enabled && started; }
 };
+
 
 class Form {
 public:
@@ -200,7 +205,12 @@ public:
 
     Timer& AddTimer(const wchar_t* name, UINT interval, bool enabled);
     Timer& GetTimer(const wchar_t* name);
+    // Raises error 7 when the system refuses to start the timer.
     void SetTimerEnabled(const wchar_t* name, bool enabled);
+
+    // Whether a control's event may run now: not while a busy pump holds the thread, unless
+    // it is the pump's cancel control.
+    static bool MayRaise(const Control& c);
 
     // A custom pointer shown over the form and, while the mouse is captured, everywhere;
     // nullptr restores the default arrow.
@@ -231,7 +241,7 @@ private:
     bool HandleChildMessage(HWND container, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
     void PaintWindowless(HWND container, HDC dc);
     Control* WindowlessAt(HWND container, POINT pt);
-    void StartTimer(Timer& t);
+    bool StartTimer(Timer& t);
     HBRUSH BrushFor(COLORREF c);
     HFONT FontFor(const FontSpec& font);
     void ClickAccessKey(wchar_t ch, bool alt, bool& consumed);

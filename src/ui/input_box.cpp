@@ -1,9 +1,11 @@
 // The input box: a small captioned window with a prompt, OK, Cancel and an edit line. It runs
-// its own message loop and disables the thread's other windows while it is up.
+// its own message loop and disables the thread's other windows while it is up. When its owner
+// goes away (and the system takes the box with it), it ends as Cancel.
 #include "ui/input_box.h"
 
 #include <vector>
 
+#include "ui/modal.h"
 #include "ui/units.h"
 
 namespace ui {
@@ -47,17 +49,19 @@ LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         case WM_CLOSE:
             if (st) st->done = true;
             return 0;
+        case WM_DESTROY:
+            // Destroyed with its owner, not by us: the answer is Cancel. The loop may be
+            // waiting for a posted message (a sent close does not wake it), so one is posted.
+            if (st && !st->done) {
+                st->done = true;
+                PostThreadMessageW(GetCurrentThreadId(), WM_NULL, 0, 0);
+            }
+            break;
+        case WM_NCDESTROY:
+            SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+            break;
     }
     return DefWindowProcW(hwnd, msg, wp, lp);
-}
-
-BOOL CALLBACK DisableOthers(HWND hwnd, LPARAM lp) {
-    auto* list = reinterpret_cast<std::vector<HWND>*>(lp);
-    if (IsWindowEnabled(hwnd) && IsWindowVisible(hwnd)) {
-        EnableWindow(hwnd, FALSE);
-        list->push_back(hwnd);
-    }
-    return TRUE;
 }
 
 }  // namespace
@@ -105,11 +109,11 @@ std::wstring ShowInputBox(HWND owner, const std::wstring& prompt, const std::wst
     child(L"BUTTON", L"Cancel", WS_TABSTOP, IDCANCEL, 3480, 600, 1095, 375);
     child(L"STATIC", prompt.c_str(), SS_LEFT | SS_NOPREFIX, kIdPrompt, 120, 120, 3240, 1320);
 
-    std::vector<HWND> disabled;
-    EnumThreadWindows(GetCurrentThreadId(), DisableOthers, reinterpret_cast<LPARAM>(&disabled));
-    EnableWindow(box, TRUE);
+    const bool foreground = ThreadHasForeground();
+    DisabledWindows others(box);
     ShowWindow(box, SW_SHOWNORMAL);
-    SetForegroundWindow(box);
+    // In front only when the program was: it must not pull itself over another program.
+    if (foreground) SetForegroundWindow(box);
     SetFocus(st.edit);
     SendMessageW(st.edit, EM_SETSEL, 0, -1);
 
@@ -124,10 +128,11 @@ std::wstring ShowInputBox(HWND owner, const std::wstring& prompt, const std::wst
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
     }
-    for (HWND hw : disabled) EnableWindow(hw, TRUE);
-    DestroyWindow(box);
+    // Enabled again before the box goes, so that activation returns to the program.
+    others.Restore();
+    if (IsWindow(box)) DestroyWindow(box);
     DeleteObject(st.font);
-    if (owner && IsWindow(owner)) SetForegroundWindow(owner);
+    if (foreground && owner && IsWindow(owner)) SetForegroundWindow(owner);
     return st.ok ? st.text : std::wstring();
 }
 

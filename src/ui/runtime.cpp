@@ -5,7 +5,9 @@
 
 #include <vector>
 
+#include "ui/clipboard.h"
 #include "ui/input_box.h"
+#include "ui/modal.h"
 
 namespace ui {
 namespace {
@@ -34,14 +36,21 @@ Runtime* SetRuntime(Runtime* rt) {
 
 int Runtime::MsgBox(const std::wstring& text, UINT style, std::optional<std::wstring> title) {
     const std::wstring& caption = title ? *title : g_title;
-    // Owned by the active window of this thread so that the box is modal to the program.
-    return MessageBoxW(GetActiveWindow(), text.c_str(), caption.c_str(),
-                       style | MB_SETFOREGROUND);
+    // Modal to every form of the program, also when another program is the active one; the
+    // box disables and re-enables its owner itself, so activation comes back to it. It does
+    // not pull itself in front of the program the user is in.
+    HWND owner = ModalOwner();
+    DisabledWindows others(owner);
+    return MessageBoxW(owner, text.c_str(), caption.c_str(), style & ~MB_SETFOREGROUND);
 }
 
 std::wstring Runtime::InputBox(const std::wstring& prompt, const std::wstring& title,
                                const std::wstring& defaultText) {
-    return ShowInputBox(GetActiveWindow(), prompt, title, defaultText);
+    return ShowInputBox(ModalOwner(), prompt, title, defaultText);
+}
+
+bool Runtime::StartTimer(HWND window, UINT_PTR id, UINT interval) {
+    return SetTimer(window, id, interval, nullptr) != 0;
 }
 
 void Runtime::ShellOpen(HWND owner, const std::wstring& operation, const std::wstring& file,
@@ -85,6 +94,10 @@ void Runtime::SaveSetting(const std::wstring& app, const std::wstring& section,
     RegSetValueExW(h, key.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
                    static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
     RegCloseKey(h);
+}
+
+bool Runtime::SetClipboardText(HWND owner, const std::wstring& text) {
+    return ui::SetClipboardText(owner, text);
 }
 
 void Runtime::End() { ExitProcess(0); }

@@ -28,6 +28,10 @@ public:
                                     const std::wstring& key, const std::wstring& defaultValue);
     virtual void SaveSetting(const std::wstring& app, const std::wstring& section,
                              const std::wstring& key, const std::wstring& value);
+    // Starts (or restarts) a form's timer; false when the system refuses it.
+    virtual bool StartTimer(HWND window, UINT_PTR id, UINT interval);
+    // Puts text on the clipboard; false when the clipboard could not take it.
+    virtual bool SetClipboardText(HWND owner, const std::wstring& text);
     // Ends the program at once: no further handler runs.
     [[noreturn]] virtual void End();
 };

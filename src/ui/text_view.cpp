@@ -6,9 +6,12 @@
 // burst of appends costs one repaint.
 #include "ui/text_view.h"
 
+#include "ui/runtime.h"
+
 #include <algorithm>
 #include <array>
 #include <memory>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -113,29 +116,46 @@ private:
         b = std::min(std::max(a, b), n);
         if (a == n && b == n) {  // the common case: output appended at the end
             if (s.empty()) return;
-            size_t from = rows_.back();
+            const size_t rowCount = rows_.size();
+            const size_t from = rows_.back();
+            text_ += s;  // leaves the text as it was when it throws
             rows_.pop_back();
-            text_ += s;
-            WrapRange(from, text_.size(), rows_);
+            try {
+                WrapRange(from, text_.size(), rows_);
+            } catch (...) {
+                // Back to the text and rows before the append; neither step allocates.
+                text_.resize(n);
+                rows_.resize(rowCount - 1);
+                rows_.push_back(from);
+                throw;
+            }
             return;
         }
         size_t row = RowOf(a);
         while (row > 0 && !StartsParagraph(rows_[row])) --row;
         size_t oldTail = text_.find(L'\n', b);
         oldTail = oldTail == std::wstring::npos ? kNone : oldTail + 1;
+        const std::wstring removed = text_.substr(a, b - a);
         text_.replace(a, b - a, s);
         long long delta = static_cast<long long>(s.size()) - static_cast<long long>(b - a);
 
-        std::vector<size_t> next(rows_.begin(), rows_.begin() + static_cast<long>(row));
-        size_t from = rows_[row];
-        if (oldTail == kNone) {
-            WrapRange(from, text_.size(), next);
-        } else {
-            size_t newTail = static_cast<size_t>(static_cast<long long>(oldTail) + delta);
-            WrapRange(from, newTail, next);
-            auto tail = std::lower_bound(rows_.begin(), rows_.end(), oldTail);
-            for (; tail != rows_.end(); ++tail)
-                next.push_back(static_cast<size_t>(static_cast<long long>(*tail) + delta));
+        std::vector<size_t> next;
+        try {
+            next.assign(rows_.begin(), rows_.begin() + static_cast<long>(row));
+            size_t from = rows_[row];
+            if (oldTail == kNone) {
+                WrapRange(from, text_.size(), next);
+            } else {
+                size_t newTail = static_cast<size_t>(static_cast<long long>(oldTail) + delta);
+                WrapRange(from, newTail, next);
+                auto tail = std::lower_bound(rows_.begin(), rows_.end(), oldTail);
+                for (; tail != rows_.end(); ++tail)
+                    next.push_back(static_cast<size_t>(static_cast<long long>(*tail) + delta));
+            }
+        } catch (...) {
+            // The text's capacity already holds the longer of the two, so this cannot throw.
+            text_.replace(a, s.size(), removed);
+            throw;
         }
         rows_.swap(next);
         top_ = std::min(top_, rows_.size() - 1);
@@ -248,12 +268,25 @@ private:
     size_t SelStart() const { return std::min(caret_, anchor_); }
     size_t SelEnd() const { return std::max(caret_, anchor_); }
 
-    void ReplaceSelection(const std::wstring& s) {
+    // Replaces the selection with s, whole or not at all: a text that would pass the box's
+    // limit, or that memory cannot hold, leaves the box as it was and says so (EN_MAXTEXT),
+    // as the system's edit control does at its limit.
+    bool ReplaceSelection(const std::wstring& s) {
         size_t a = SelStart(), b = SelEnd();
-        Replace(a, b, s);
+        size_t after = text_.size() - (b - a);
+        bool fits = s.size() <= static_cast<size_t>(limit_) &&
+                    after <= static_cast<size_t>(limit_) - s.size();
+        try {
+            if (!fits) throw std::bad_alloc();
+            Replace(a, b, s);
+        } catch (const std::bad_alloc&) {
+            Notify(EN_MAXTEXT);
+            return false;
+        }
         caret_ = anchor_ = Normalize(a + s.size());
         MarkDirty();
         Notify(EN_CHANGE);
+        return true;
     }
 
     void SetText(const std::wstring& s) {
@@ -285,25 +318,17 @@ private:
         MarkDirty();
     }
 
+    // True only once the clipboard holds the selection: a cut removes nothing before that.
     bool CopyToClipboard() {
         if (SelStart() == SelEnd()) return false;
-        std::wstring s = text_.substr(SelStart(), SelEnd() - SelStart());
-        if (!OpenClipboard(hwnd_)) return false;
-        EmptyClipboard();
-        HGLOBAL mem = GlobalAlloc(GMEM_MOVEABLE, (s.size() + 1) * sizeof(wchar_t));
-        if (mem) {
-            if (auto* p = static_cast<wchar_t*>(GlobalLock(mem))) {
-                std::copy(s.begin(), s.end(), p);
-                p[s.size()] = 0;
-                GlobalUnlock(mem);
-                if (!SetClipboardData(CF_UNICODETEXT, mem)) GlobalFree(mem);
-            } else {
-                GlobalFree(mem);
-            }
-        }
-        CloseClipboard();
-        return true;
+        return Rt().SetClipboardText(hwnd_, text_.substr(SelStart(), SelEnd() - SelStart()));
     }
+    void Cut() {
+        if (readOnly_ || !CopyToClipboard()) return;
+        ReplaceSelection(L"");
+        AfterUserMove();
+    }
+
     void Paste() {
         if (readOnly_ || !OpenClipboard(hwnd_)) return;
         std::wstring s;
@@ -338,10 +363,7 @@ private:
             return;
         }
         if (ch == 24) {
-            if (!readOnly_ && CopyToClipboard()) {
-                ReplaceSelection(L"");
-                AfterUserMove();
-            }
+            Cut();
             return;
         }
         if (readOnly_) return;
@@ -394,7 +416,8 @@ private:
             case VK_DELETE:
                 if (readOnly_) return;
                 if (shift) {  // Shift+Del cuts
-                    if (CopyToClipboard()) ReplaceSelection(L"");
+                    Cut();
+                    return;
                 } else {
                     if (SelStart() == SelEnd()) anchor_ = Next(caret_);
                     ReplaceSelection(L"");
@@ -595,7 +618,7 @@ LRESULT TextView::Handle(UINT msg, WPARAM wp, LPARAM lp) {
             CopyToClipboard();
             return 0;
         case WM_CUT:
-            if (!readOnly_ && CopyToClipboard()) ReplaceSelection(L"");
+            Cut();
             return 0;
         case WM_PASTE:
             Paste();
@@ -717,7 +740,12 @@ LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         return DefWindowProcW(hwnd, msg, wp, lp);
     }
     if (msg == WM_NCCREATE) return DefWindowProcW(hwnd, msg, wp, lp);
-    return view->Handle(msg, wp, lp);
+    // Nothing thrown here may reach the system; the box stays as it was before the message.
+    try {
+        return view->Handle(msg, wp, lp);
+    } catch (...) {
+        return 0;
+    }
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "driver.h"
 
 #include "system_counts.h"
+#include "ui/control_id.h"
 
 #include <cstdio>
 #include <vector>
@@ -86,9 +87,7 @@ struct NameSearch {
 };
 BOOL CALLBACK FindNamed(HWND hwnd, LPARAM lp) {
     auto* s = reinterpret_cast<NameSearch*>(lp);
-    auto atom = static_cast<ATOM>(reinterpret_cast<ULONG_PTR>(GetPropW(hwnd, L"Dorvane.Name")));
-    wchar_t name[256] = L"";
-    if (atom && GlobalGetAtomNameW(atom, name, 256) && wcscmp(name, s->name) == 0) {
+    if (GetWindowLongPtrW(hwnd, GWLP_ID) == ui::ControlId(s->name)) {
         s->found = hwnd;
         return FALSE;
     }

@@ -381,6 +381,15 @@ TEST_F(SplashTest, HandsOverEvenWhenTheNextFormClosesItselfWhileLoading) {
     EXPECT_FALSE(splash->Form().Loaded());
 }
 
+TEST_F(SplashTest, ATimerTheSystemRefusesHandsOverAtOnceInsteadOfStayingForEver) {
+    rt.refuseTimers = true;
+    splash = std::make_unique<startup::SplashForm>(next, false);
+    splash->Form().Show();
+    EXPECT_EQ(nextLoads, 1);
+    EXPECT_TRUE(next.Loaded());
+    EXPECT_FALSE(splash->Form().Loaded());
+}
+
 TEST_F(SplashTest, RunsItsTicksAtThePlatformsPace) {
     splash = std::make_unique<startup::SplashForm>(next, false);
     DWORD start = GetTickCount();

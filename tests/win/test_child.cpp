@@ -11,6 +11,9 @@
 //   test_child forever         writes "tick N" every 200 ms and never ends
 //   test_child tree            starts "forever" as a child of its own (which inherits the
 //                              pipe), then ticks for ever itself
+//   test_child codes TEXT      writes the UTF-16 units of TEXT, as it reached the program's
+//                              wide command line, in decimal
+//   test_child front MS        shows a window of its own in the foreground for MS ms
 #include <windows.h>
 
 #include <cstdio>
@@ -90,6 +93,23 @@ int main(int argc, char** argv) {
             int len = snprintf(line, sizeof line, "tick %d\r\n", i);
             WriteAll(out, line, static_cast<DWORD>(len));
             Sleep(200);
+        }
+    } else if (mode == "codes") {
+        const wchar_t* line = GetCommandLineW();
+        const wchar_t* at = wcsstr(line, L" codes ");
+        std::string text;
+        for (const wchar_t* p = at ? at + 7 : L""; *p; ++p)
+            text += std::to_string(static_cast<unsigned>(*p)) + (p[1] ? " " : "");
+        WriteAll(out, text.data(), static_cast<DWORD>(text.size()));
+    } else if (mode == "front" && argc > 2) {
+        HWND w = CreateWindowExW(0, L"STATIC", L"front", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 500,
+                                 300, 200, 120, nullptr, nullptr, nullptr, nullptr);
+        SetForegroundWindow(w);
+        DWORD until = GetTickCount() + static_cast<DWORD>(atoi(argv[2]));
+        while (GetTickCount() < until) {
+            MSG msg;
+            while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
         }
     } else if (mode == "window") {
         STARTUPINFOA si = {};

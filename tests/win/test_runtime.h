@@ -42,6 +42,12 @@ public:
         settings[app + L"/" + section + L"/" + key] = value;
         saves.push_back(key + L"=" + value);
     }
+    bool StartTimer(HWND window, UINT_PTR id, UINT interval) override {
+        return !refuseTimers && ui::Runtime::StartTimer(window, id, interval);
+    }
+    bool SetClipboardText(HWND owner, const std::wstring& text) override {
+        return !refuseClipboard && ui::Runtime::SetClipboardText(owner, text);
+    }
     [[noreturn]] void End() override { throw EndCalled(); }
 
     struct EndCalled {};
@@ -50,6 +56,8 @@ public:
     std::vector<std::wstring> prompts, opened, saves;
     std::map<std::wstring, std::wstring> settings;
     std::wstring inputReply;
+    // The system's refusals, forced.
+    bool refuseTimers = false, refuseClipboard = false;
     SYSTEMTIME now = {2026, 12, 2, 8, 14, 5, 9, 0};
 
 private:
