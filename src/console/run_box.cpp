@@ -16,17 +16,50 @@ namespace {
 
 std::wstring FolderOf(const std::wstring& path) { return path.substr(0, path.find_last_of(L'\\')); }
 
+// A folder read by a call that answers with the length it wrote or, when the buffer is too
+// small, with the size it needs and nothing written. Asked again while it needs more, since
+// the folder may change in between. Empty when the call fails.
+template <typename Read>
+std::wstring SizedRead(Read read) {
+    std::vector<wchar_t> buf(MAX_PATH);
+    for (;;) {
+        DWORD n = read(static_cast<DWORD>(buf.size()), buf.data());
+        if (n == 0) return std::wstring();
+        if (n < buf.size()) return std::wstring(buf.data(), n);
+        buf.resize(n);
+    }
+}
+
+// This program's file. A truncated answer says only that it is the buffer's size, so the
+// buffer doubles until the name fits, up to the longest path there is.
+std::wstring ProgramFile() {
+    std::vector<wchar_t> buf(MAX_PATH);
+    for (;;) {
+        DWORD n = GetModuleFileNameW(nullptr, buf.data(), static_cast<DWORD>(buf.size()));
+        if (n == 0) return std::wstring();
+        if (n < buf.size()) return std::wstring(buf.data(), n);
+        if (buf.size() >= 32768) return std::wstring();
+        buf.resize(buf.size() * 2);
+    }
+}
+
 // Where the system looks for a program given by a bare name, in its order: the starting
 // program's folder, the current folder, the system folders, the Windows folder, then PATH.
 std::wstring ProgramSearchPath() {
-    wchar_t buf[MAX_PATH];
     std::wstring path;
-    if (GetModuleFileNameW(nullptr, buf, MAX_PATH)) path += FolderOf(buf) + L";";
-    if (GetCurrentDirectoryW(MAX_PATH, buf)) path += std::wstring(buf) + L";";
-    if (GetSystemDirectoryW(buf, MAX_PATH)) path += std::wstring(buf) + L";";
-    if (GetWindowsDirectoryW(buf, MAX_PATH)) {
-        path += std::wstring(buf) + L"\\System;";
-        path += std::wstring(buf) + L";";
+    const std::wstring program = ProgramFile();
+    if (!program.empty()) path += FolderOf(program) + L";";
+    const std::wstring current =
+        SizedRead([](DWORD size, wchar_t* buf) { return GetCurrentDirectoryW(size, buf); });
+    if (!current.empty()) path += current + L";";
+    const std::wstring system =
+        SizedRead([](DWORD size, wchar_t* buf) { return GetSystemDirectoryW(buf, size); });
+    if (!system.empty()) path += system + L";";
+    const std::wstring windows =
+        SizedRead([](DWORD size, wchar_t* buf) { return GetWindowsDirectoryW(buf, size); });
+    if (!windows.empty()) {
+        path += windows + L"\\System;";
+        path += windows + L";";
     }
     DWORD n = GetEnvironmentVariableW(L"PATH", nullptr, 0);
     if (n > 0) {

@@ -2,15 +2,90 @@
 // and reports nothing: the user sees the effect on the window, or none.
 #include "inspector/window_actions.h"
 
+#include <deque>
+#include <map>
+#include <mutex>
+#include <thread>
+#include <utility>
+
 #include "inspector/handle_text.h"
 #include "inspector/window_queries.h"
 #include "mainwin/main_form.h"
 #include "ui/runtime.h"
-#include "win/text.h"
 
 namespace inspector {
 
-WindowActions::WindowActions(mainwin::MainForm& main) : main_(main) {
+// Calls that wait for another thread's window, each made on a short-lived detached worker.
+// One worker at a time per target thread, taking the calls in the order they were asked for:
+// a Disable and then an Enable given to a hung window must still arrive in that order.
+class Deliveries : public std::enable_shared_from_this<Deliveries> {
+public:
+    void Send(DWORD targetThread, std::function<void()> call) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        std::deque<std::function<void()>>& queue = queues_[targetThread];
+        queue.push_back(std::move(call));
+        if (queue.size() > 1) return;  // its worker is still busy and will take this one next
+        try {
+            std::thread([self = shared_from_this(), targetThread] {
+                self->Drain(targetThread);
+            }).detach();
+        } catch (...) {
+            // No thread to be had: the call is dropped, as any other failure is.
+            queues_.erase(targetThread);
+        }
+    }
+
+private:
+    void Drain(DWORD targetThread) {
+        for (;;) {
+            std::function<void()> call;
+            {
+                std::lock_guard<std::mutex> lock(mutex_);
+                call = queues_[targetThread].front();
+            }
+            try {
+                call();
+            } catch (...) {
+            }
+            std::lock_guard<std::mutex> lock(mutex_);
+            std::deque<std::function<void()>>& queue = queues_[targetThread];
+            queue.pop_front();
+            if (queue.empty()) {
+                queues_.erase(targetThread);
+                return;
+            }
+        }
+    }
+
+    std::mutex mutex_;
+    std::map<DWORD, std::deque<std::function<void()>>> queues_;
+};
+
+namespace {
+
+// The thread that owns the window, or 0 for no window.
+DWORD OwnerThread(HWND h) { return GetWindowThreadProcessId(h, nullptr); }
+
+bool OnOurThread(HWND h) { return OwnerThread(h) == GetCurrentThreadId(); }
+
+// The async forms do not wait for another thread's window; on our own they act at once.
+void ShowState(HWND h, int how) {
+    if (OnOurThread(h))
+        ShowWindow(h, how);
+    else
+        ShowWindowAsync(h, how);
+}
+
+void TopmostBand(HWND h, HWND after) {
+    UINT flags = SWP_NOSIZE | SWP_NOMOVE;
+    if (!OnOurThread(h)) flags |= SWP_ASYNCWINDOWPOS;
+    SetWindowPos(h, after, 0, 0, 0, 0, flags);
+}
+
+}  // namespace
+
+WindowActions::WindowActions(mainwin::MainForm& main)
+    : main_(main), deliveries_(std::make_shared<Deliveries>()) {
     ui::Form& f = main_.Form();
     const std::pair<const wchar_t*, void (WindowActions::*)()> buttons[] = {
         {L"cmdMaximize", &WindowActions::cmdMaximize_Click},
@@ -47,53 +122,64 @@ void WindowActions::OnPicked(const std::function<void(HWND)>& call) {
     }
 }
 
+void WindowActions::WithoutWaiting(HWND h, std::function<void()> call) {
+    const DWORD owner = OwnerThread(h);
+    // No window at all fails at once, wherever it is called.
+    if (owner == 0 || owner == GetCurrentThreadId())
+        call();
+    else
+        deliveries_->Send(owner, std::move(call));
+}
+
 void WindowActions::cmdMaximize_Click() {
-    OnPicked([](HWND h) { ShowWindow(h, SW_SHOWMAXIMIZED); });
+    OnPicked([](HWND h) { ShowState(h, SW_SHOWMAXIMIZED); });
 }
 
 void WindowActions::cmdMinimize_Click() {
-    OnPicked([](HWND h) { ShowWindow(h, SW_MINIMIZE); });
+    OnPicked([](HWND h) { ShowState(h, SW_MINIMIZE); });
 }
 
 void WindowActions::cmdNormal_Click() {
-    OnPicked([](HWND h) { ShowWindow(h, SW_SHOWNORMAL); });
+    OnPicked([](HWND h) { ShowState(h, SW_SHOWNORMAL); });
 }
 
 void WindowActions::cmdFlash_Click() {
     // Any non-zero value inverts the caption once.
-    OnPicked([](HWND h) { FlashWindow(h, 3); });
+    OnPicked([this](HWND h) { WithoutWaiting(h, [h] { FlashWindow(h, 3); }); });
 }
 
 void WindowActions::cmdEnable_Click() {
-    OnPicked([](HWND h) { EnableWindow(h, TRUE); });
+    OnPicked([this](HWND h) { WithoutWaiting(h, [h] { EnableWindow(h, TRUE); }); });
 }
 
 void WindowActions::cmdDisable_Click() {
-    OnPicked([](HWND h) { EnableWindow(h, FALSE); });
+    OnPicked([this](HWND h) { WithoutWaiting(h, [h] { EnableWindow(h, FALSE); }); });
 }
 
 void WindowActions::cmdOnTop_Click() {
-    OnPicked([](HWND h) { SetWindowPos(h, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE); });
+    OnPicked([](HWND h) { TopmostBand(h, HWND_TOPMOST); });
 }
 
 void WindowActions::cmdNotOnTop_Click() {
-    OnPicked([](HWND h) { SetWindowPos(h, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE); });
+    OnPicked([](HWND h) { TopmostBand(h, HWND_NOTOPMOST); });
 }
 
 void WindowActions::cmdHide_Click() {
-    OnPicked([](HWND h) { ShowWindow(h, SW_HIDE); });
+    OnPicked([](HWND h) { ShowState(h, SW_HIDE); });
 }
 
 void WindowActions::cmdShow_Click() {
-    OnPicked([](HWND h) { ShowWindow(h, SW_SHOW); });
+    OnPicked([](HWND h) { ShowState(h, SW_SHOW); });
 }
 
 void WindowActions::cmdSetTitle_Click() {
     try {
         // Asked first, so the box comes up even when nothing has been picked yet.
         std::wstring title = ui::Rt().InputBox(L"Enter new window title:", L"Ozmiscope +", L"");
-        // Cancel gives an empty text, and that is applied like any other.
-        OnPicked([&](HWND h) { SetWindowTextA(h, win::ToAnsi(title).c_str()); });
+        // Cancel gives an empty text, and that is applied like any other. Wide, so that the
+        // title is exactly what was typed, whatever the ANSI code page.
+        OnPicked(
+            [&](HWND h) { WithoutWaiting(h, [h, title] { SetWindowTextW(h, title.c_str()); }); });
     } catch (...) {
     }
 }

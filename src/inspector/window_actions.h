@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <memory>
 #include <optional>
 
 namespace mainwin {
@@ -11,6 +12,8 @@ class MainForm;
 }
 
 namespace inspector {
+
+class Deliveries;
 
 class WindowActions {
 public:
@@ -36,8 +39,13 @@ private:
     std::optional<HWND> PickedWindow();
     // Makes the call on the picked window, if any; failures are ignored.
     void OnPicked(const std::function<void(HWND)>& call);
+    // Makes a call that waits for the window's thread: here for our own thread's windows,
+    // otherwise on a worker, so that a window that never answers cannot hold ours still.
+    void WithoutWaiting(HWND h, std::function<void()> call);
 
     mainwin::MainForm& main_;
+    // Shared with the workers, which may outlive this object while a window keeps them.
+    std::shared_ptr<Deliveries> deliveries_;
 };
 
 }  // namespace inspector

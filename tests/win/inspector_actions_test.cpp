@@ -142,6 +142,83 @@ TEST_F(WindowActionsTest, TerminateDoesNotWaitForAWindowThatNeverAnswers) {
     CloseHandle(created);
 }
 
+TEST_F(WindowActionsTest, NoButtonWaitsForAStuckWindowAndEachEffectArrivesInOrderLater) {
+    using inspector::WindowActions;
+    const std::wstring title = L"\u041f\u0440\u0438\u0432\u0435\u0442 \u4e16\u754c";
+    HANDLE goOn = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    HANDLE created = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    std::atomic<HWND> stuck{nullptr};
+    // What the window's own thread saw once it woke up.
+    bool settled = false, visible = true, enabled = true, topmost = false, iconic = true,
+         zoomed = true;
+    std::wstring seenTitle;
+    std::thread owner([&] {
+        TestWindow w(kOverlapped, L"Stuck", kPlace);
+        const HWND h = w.Hwnd();
+        stuck = h;
+        SetEvent(created);
+        // Held for at most 10 s: a button that does wait then fails the bound below instead
+        // of hanging the whole run.
+        WaitForSingleObject(goOn, 10000);
+        auto arrived = [&] {
+            return !IsWindowVisible(h) && !IsWindowEnabled(h) && Topmost(h) && TextOf(h) == title;
+        };
+        MSG msg;
+        DWORD until = GetTickCount() + 5000;
+        while (!(settled = arrived()) && GetTickCount() < until) {
+            while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+        }
+        visible = IsWindowVisible(h);
+        enabled = IsWindowEnabled(h);
+        topmost = Topmost(h);
+        iconic = IsIconic(h);
+        zoomed = IsZoomed(h);
+        seenTitle = TextOf(h);
+    });
+    WaitForSingleObject(created, 5000);
+    ASSERT_TRUE(stuck.load());
+    Pick(stuck);
+
+    // Every button but Terminate (tested above), in an order whose outcome tells whether
+    // each kind of request arrived in the order given.
+    const std::pair<const char*, void (WindowActions::*)()> clicks[] = {
+        {"Minimize", &WindowActions::cmdMinimize_Click},
+        {"Maximize", &WindowActions::cmdMaximize_Click},
+        {"Normal", &WindowActions::cmdNormal_Click},
+        {"Show", &WindowActions::cmdShow_Click},
+        {"Flash", &WindowActions::cmdFlash_Click},
+        {"Enable", &WindowActions::cmdEnable_Click},
+        {"Not on top", &WindowActions::cmdNotOnTop_Click},
+        {"Set title", &WindowActions::cmdSetTitle_Click},
+        {"On top", &WindowActions::cmdOnTop_Click},
+        {"Disable", &WindowActions::cmdDisable_Click},
+        {"Hide", &WindowActions::cmdHide_Click},
+    };
+    rt.inputReply = title;
+    for (const auto& [name, click] : clicks) {
+        DWORD start = GetTickCount();
+        (Actions().*click)();
+        DWORD took = GetTickCount() - start;
+        EXPECT_LT(took, 500u) << name << " held the main window for " << took << " ms";
+    }
+    DWORD_PTR answer = 0;
+    EXPECT_TRUE(
+        SendMessageTimeoutW(main->Form().Hwnd(), WM_NULL, 0, 0, SMTO_NORMAL, 1000, &answer));
+
+    SetEvent(goOn);
+    owner.join();
+    EXPECT_TRUE(settled) << "not every request reached the window once it woke up";
+    EXPECT_FALSE(visible);
+    EXPECT_FALSE(enabled) << "Disable came after Enable";
+    EXPECT_TRUE(topmost) << "On top came after Not on top";
+    EXPECT_FALSE(iconic);
+    EXPECT_FALSE(zoomed);
+    EXPECT_EQ(seenTitle, title);
+    CloseHandle(goOn);
+    CloseHandle(created);
+}
+
 TEST_F(WindowActionsTest, SetTitleAsksFirstThenAppliesTheAnswerEvenAnEmptyOne) {
     TestWindow w(kOverlapped, L"Old title", kPlace);
     Pick(w.Hwnd());
@@ -149,13 +226,19 @@ TEST_F(WindowActionsTest, SetTitleAsksFirstThenAppliesTheAnswerEvenAnEmptyOne) {
     Actions().cmdSetTitle_Click();
     ASSERT_EQ(rt.prompts.size(), 1u);
     EXPECT_EQ(rt.prompts[0], L"Enter new window title:|Ozmiscope +");
-    EXPECT_EQ(TextOf(w.Hwnd()), L"Nouveau caf\u00e9") << "through the ANSI code page and back";
+    EXPECT_EQ(TextOf(w.Hwnd()), L"Nouveau caf\u00e9");
     EXPECT_EQ(Box(L"txtTitle").Text(), L"") << "nothing is read back";
+
+    // Characters the ANSI code page lacks arrive as typed, not as question marks.
+    const std::wstring wide = L"\u041f\u0440\u0438\u0432\u0435\u0442 \u4e16\u754c \u00e9";
+    rt.inputReply = wide;
+    Actions().cmdSetTitle_Click();
+    EXPECT_EQ(TextOf(w.Hwnd()), wide);
 
     // Cancel (or OK on an empty entry) gives the window an empty title.
     rt.inputReply = L"";
     Actions().cmdSetTitle_Click();
-    EXPECT_EQ(rt.prompts.size(), 2u);
+    EXPECT_EQ(rt.prompts.size(), 3u);
     EXPECT_EQ(TextOf(w.Hwnd()), L"");
 }
 

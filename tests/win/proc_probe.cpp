@@ -4,6 +4,8 @@
 //   proc_probe [anything...]   writes how it was started to the file named by the
 //                              environment variable DORVANE_PROBE_FILE, then ends:
 //                                cmd=<its command line>
+//                                wcmd=<its wide command line: UTF-16 code units in decimal,
+//                                      separated by blanks, to be compared exactly>
 //                                arg<i>=<each argument as the C runtime parsed it>
 //                                show=<wShowWindow, or "none" without STARTF_USESHOWWINDOW>
 //                                image=<its executable's full path>
@@ -20,6 +22,10 @@ int main(int argc, char** argv) {
     if (!GetEnvironmentVariableA("DORVANE_PROBE_FILE", file, MAX_PATH)) return 2;
 
     std::string text = std::string("cmd=") + GetCommandLineA() + "\r\n";
+    std::string units;
+    for (const wchar_t* c = GetCommandLineW(); *c; ++c)
+        units += (units.empty() ? "" : " ") + std::to_string(static_cast<unsigned>(*c));
+    text += "wcmd=" + units + "\r\n";
     for (int i = 1; i < argc; ++i) text += "arg" + std::to_string(i) + "=" + argv[i] + "\r\n";
     STARTUPINFOA si = {};
     si.cb = sizeof si;

@@ -4,10 +4,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
+#include <functional>
 #include <map>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "mainwin/main_form.h"
 #include "probe_support.h"
@@ -63,6 +66,13 @@ struct RunBoxTest : ::testing::Test {
     }
 
     static std::string Narrow(const std::wstring& w) { return std::string(w.begin(), w.end()); }
+    // A text as the probe's "wcmd" line gives it: UTF-16 code units in decimal.
+    static std::string Units(const std::wstring& w) {
+        std::string out;
+        for (wchar_t c : w)
+            out += (out.empty() ? "" : " ") + std::to_string(static_cast<unsigned>(c));
+        return out;
+    }
 };
 
 TEST_F(RunBoxTest, GoAndEnterStartTheTypedProgramWithItsArgumentsInANormalWindow) {
@@ -139,6 +149,53 @@ TEST_F(RunBoxTest, ProgramPathsWithBlanksStartQuotedOrNot) {
     ASSERT_FALSE(r.empty()) << "the name without .exe did not start";
     EXPECT_EQ(r["arg1"], "x");
     EXPECT_TRUE(rt.messages.empty());
+}
+
+TEST_F(RunBoxTest, CharactersOutsideTheAnsiCodePageReachTheProgramExactly) {
+    const std::wstring line =
+        L"proc_probe \u041f\u0440\u0438\u0432\u0435\u0442 \"\u4e16\u754c \u00e9\" \U0001F600";
+    Text1().SetText(line);
+    Press(L"Command1");
+    Record r = TakeRecord();
+    ASSERT_FALSE(r.empty()) << "the program did not start";
+    EXPECT_EQ(r["wcmd"], Units(line));
+}
+
+TEST_F(RunBoxTest, AProgramInALongCurrentFolderIsFoundThere) {
+    std::vector<wchar_t> saved(GetCurrentDirectoryW(0, nullptr));
+    GetCurrentDirectoryW(static_cast<DWORD>(saved.size()), saved.data());
+    std::vector<std::wstring> made;
+    std::wstring exe;
+    struct Undo {
+        std::function<void()> run;
+        ~Undo() { run(); }
+    } undo{[&] {
+        SetCurrentDirectoryW(saved.data());
+        probe::WaitUntil([] { return probe::EndAllNamed(L"zq deep.exe") == 0; });
+        DeleteFileW(exe.c_str());
+        for (auto it = made.rbegin(); it != made.rend(); ++it) RemoveDirectoryW(it->c_str());
+    }};
+    // Nested folders up to a current folder of 240 characters, near MAX_PATH. (Wine takes a
+    // longer current folder but then starts no program from it, so it cannot be tried here.)
+    std::wstring deep = folder.Path();
+    while (deep.size() + 2 <= 240) {
+        deep += std::wstring(std::min<size_t>(50, 240 - deep.size() - 1), L'd') + L"\\";
+        ASSERT_TRUE(CreateDirectoryW(deep.c_str(), nullptr)) << deep.size();
+        made.push_back(deep);
+    }
+    // A blank in its name: found by the run box's own search, it is started in quotes and
+    // reads only "arg"; left to the system, it would read "deep arg".
+    exe = probe::ProbeCopy(deep, L"zq deep.exe");
+    ASSERT_TRUE(SetCurrentDirectoryW(deep.c_str())) << "error " << GetLastError();
+
+    Text1().SetText(L"zq deep arg");
+    Press(L"Command1");
+    Record r = TakeRecord();
+    ASSERT_FALSE(r.empty()) << "the program did not start";
+    EXPECT_EQ(r["image"], Narrow(exe));
+    EXPECT_EQ(r["cmd"], "\"zq deep\" arg");
+    EXPECT_EQ(r["arg1"], "arg");
+    EXPECT_EQ(r.count("arg2"), 0u);
 }
 
 TEST_F(RunBoxTest, FailuresToStartAreSilentAndLoseNothing) {
