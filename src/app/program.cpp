@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include "console/shelvoxs.h"
 #include "mainwin/main_form.h"
 #include "startup/about_form.h"
 #include "startup/splash_form.h"
@@ -31,6 +32,7 @@ bool ClaimInstance(win::UniqueHandle& mutex) {
 
 int RunProgram() {
     ui::SetAppTitle(L"MORAVELT");
+    console::Shelvoxs::PrepareConsole();
     win::UniqueHandle instance;
     bool previousInstance = ClaimInstance(instance);
     // A refused copy must not keep the name alive for a third after the first has ended.

@@ -14,6 +14,7 @@
 #include <new>
 #include <vector>
 
+#include "console/output_decoder.h"
 #include "ui/form.h"
 #include "ui/runtime.h"
 #include "win/handles.h"
@@ -31,13 +32,42 @@ Shelvoxs::System* g_system = &g_realSystem;
     throw ui::RuntimeError(static_cast<long>(code), win::ErrorText(code), L"Shelvoxs");
 }
 
+OutputDecoder NewDecoder() {
+    return OutputDecoder([](std::string_view bytes) { return win::FromAnsi(bytes); });
+}
+
 void SetKillOnClose(HANDLE job, bool on) {
     JOBOBJECT_EXTENDED_LIMIT_INFORMATION info = {};
     info.BasicLimitInformation.LimitFlags = on ? JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE : 0;
     SetInformationJobObject(job, JobObjectExtendedLimitInformation, &info, sizeof info);
 }
 
+bool IsWindowedProgram() {
+    auto* base = reinterpret_cast<const BYTE*>(GetModuleHandleW(nullptr));
+    auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
+    auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
+    return nt->OptionalHeader.Subsystem == IMAGE_SUBSYSTEM_WINDOWS_GUI;
+}
+
 }  // namespace
+
+void Shelvoxs::PrepareConsole() {
+    // Made once for the program's life (the console belongs to the process, not to a run).
+    // A console program (a test host) keeps the console it runs in.
+    static bool made = !IsWindowedProgram();
+    if (!made) {
+        // A console inherited from whoever started the program is not ours to change.
+        // Its window is hidden at once, and whatever had the foreground gets it back.
+        HWND front = GetForegroundWindow();
+        FreeConsole();
+        made = AllocConsole() != FALSE;
+        if (HWND window = made ? GetConsoleWindow() : nullptr) ShowWindow(window, SW_HIDE);
+        if (front && GetForegroundWindow() != front) SetForegroundWindow(front);
+    }
+    UINT ansi = GetACP();
+    if (GetConsoleOutputCP() != ansi) SetConsoleOutputCP(ansi);
+    if (GetConsoleCP() != ansi) SetConsoleCP(ansi);
+}
 
 HANDLE Shelvoxs::System::NewEvent() { return CreateEventW(nullptr, FALSE, FALSE, nullptr); }
 
@@ -135,16 +165,19 @@ void Shelvoxs::Cancel() {
 }
 
 std::wstring Shelvoxs::Outputs() const {
-    // In a code page of one byte a character, read by read and all at once are the same.
+    // ANSI in a code page of one byte a character: read by read and all at once are the same.
     CPINFO cp = {};
-    if (GetCPInfo(CP_ACP, &cp) && cp.MaxCharSize == 1) return win::FromAnsi(outputBytes_);
+    if (!utf16_ && GetCPInfo(CP_ACP, &cp) && cp.MaxCharSize == 1)
+        return win::FromAnsi(outputBytes_);
+    // Otherwise the reads are decoded again one by one, as they were raised.
+    OutputDecoder decoder = NewDecoder();
     std::wstring text;
     size_t at = 0;
     for (uint16_t n : readSizes_) {
-        text += win::FromAnsi(std::string_view(outputBytes_).substr(at, n));
+        text += decoder.Feed(std::string_view(outputBytes_).substr(at, n));
         at += n;
     }
-    return text;
+    return text + decoder.Finish();
 }
 
 std::wstring Shelvoxs::ExecuteCommand(const std::wstring& commandLine) {
@@ -186,6 +219,7 @@ bool Shelvoxs::Execute(const std::wstring& commandLine) {
     reader->spaceFree.Reset(g_system->NewEvent());
     if (!reader->spaceFree) RaiseSystemError(GetLastError());
 
+    PrepareConsole();
     STARTUPINFOW si = {};
     si.cb = sizeof(si);
     si.dwFlags = STARTF_USESTDHANDLES | STARTF_USESHOWWINDOW;
@@ -253,6 +287,7 @@ bool Shelvoxs::Execute(const std::wstring& commandLine) {
 
     outputBytes_.clear();
     readSizes_.clear();
+    utf16_ = false;
     running_ = true;
     cancelled_ = false;
     ReadLoop(reader, readerThread.Get());
@@ -273,6 +308,7 @@ bool Shelvoxs::Execute(const std::wstring& commandLine) {
 }
 
 void Shelvoxs::ReadLoop(const std::shared_ptr<Reader>& reader, HANDLE readerThread) {
+    OutputDecoder decoder = NewDecoder();
     DWORD lastPump = GetTickCount();
     DWORD cancelledAt = 0;
     for (;;) {
@@ -286,10 +322,13 @@ void Shelvoxs::ReadLoop(const std::shared_ptr<Reader>& reader, HANDLE readerThre
         }
         if (!batch.empty()) SetEvent(reader->spaceFree.Get());
         for (const std::string& bytes : batch) {
-            std::wstring text = win::FromAnsi(bytes);
+            std::wstring text = decoder.Feed(bytes);
             outputBytes_ += bytes;
             readSizes_.push_back(static_cast<uint16_t>(bytes.size()));
-            Raise(text);
+            utf16_ = decoder.GetEncoding() == OutputDecoder::Encoding::Utf16;
+            // A UTF-16 read that only completed a character split off for the next read has
+            // no text of its own yet; the one empty chunk is the end's.
+            if (!text.empty() || !utf16_) Raise(text);
             // A long batch still lets the window breathe.
             if (WhileRunning && GetTickCount() - lastPump >= kPumpIntervalMs) {
                 WhileRunning();
@@ -327,6 +366,8 @@ void Shelvoxs::ReadLoop(const std::shared_ptr<Reader>& reader, HANDLE readerThre
             }
         }
     }
+    std::wstring rest = decoder.Finish();
+    if (!rest.empty()) Raise(rest);
     Raise(std::wstring());
 }
 

@@ -49,6 +49,14 @@ public:
     // and the user can cancel. Without it the run handles no messages at all.
     std::function<void()> WhileRunning;
 
+    // Console programs write to a pipe through their console's code page, the OEM one unless
+    // told otherwise, while the transcript reads the ANSI one (so "café" would come out
+    // wrong). The children get a console of the program's own, hidden, that uses the ANSI code
+    // page both ways; programs that write ANSI themselves are not affected. Every run makes
+    // sure of it; a windowed program calls it before it shows a window, so that the console's
+    // brief appearance takes the foreground from nothing.
+    static void PrepareConsole();
+
     static constexpr unsigned long kReadSize = 256;
     static constexpr unsigned long kPumpIntervalMs = 40;
     // How long a cancelled run waits for the pipe's last writer before it stops reading.
@@ -81,6 +89,7 @@ private:
     // text (in the box), not twice.
     std::string outputBytes_;
     std::vector<uint16_t> readSizes_;
+    bool utf16_ = false;  // the latest run wrote UTF-16
     bool running_ = false;
     bool cancelled_ = false;
     void* job_ = nullptr;      // the run's job object (a HANDLE), while running

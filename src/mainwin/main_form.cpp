@@ -102,7 +102,7 @@ const std::vector<ui::ControlDef> kLayout = {
     {L"cmdCancel", Kind::Button, L"Cancel (Esc)", 6840, 300, 1395, 375, -1, nullptr, kHidden | kColoured, kTahoma975, kLilac, kNone, 0},
 };
 
-const ui::FormDef kForm = {L"frmShelvox", 12855, 7935, ui::Border::FixedSingle, kFormGrey, kDefault, 0};
+const ui::FormDef kForm = {L"frmShelvox", 12855, 7935, ui::Border::FixedSingle, kFormGrey, kDefault, 0, IDI_APP};
 
 // The nine inspector boxes, in the order their borders are flattened.
 const wchar_t* const kFlatBoxes[] = {L"txthWnd",       L"txtTitle",       L"txtClass",

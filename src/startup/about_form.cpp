@@ -24,7 +24,7 @@ const std::vector<ui::ControlDef> kLayout = {
     {L"Label1", Kind::Label, L"", 120, 5520, 9855, 375, -1, nullptr, ui::kTransparent, {L"Tahoma", 9.75, true}, kNone, RGB(255, 255, 255), 0},
 };
 
-const ui::FormDef kForm = {L"mvAbout", 11865, 5970, ui::Border::None, RGB(0, 0, 0), kDefault, IDB_ABOUT};
+const ui::FormDef kForm = {L"mvAbout", 11865, 5970, ui::Border::None, RGB(0, 0, 0), kDefault, IDB_ABOUT, IDI_APP};
 
 }  // namespace
 

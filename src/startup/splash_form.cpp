@@ -21,7 +21,7 @@ const std::vector<ui::ControlDef> kLayout = {
     {L"Label3", Kind::Label, kSplashInitialCaption, 3480, 1920, 2415, 375, -1, nullptr, ui::kTransparent, {L"Tahoma", 9.75, false}, kNone, RGB(255, 255, 255), 0},
 };
 
-const ui::FormDef kForm = {L"mvLoad", 5685, 3660, ui::Border::None, RGB(0, 0, 0), kDefault, IDB_SPLASH};
+const ui::FormDef kForm = {L"mvLoad", 5685, 3660, ui::Border::None, RGB(0, 0, 0), kDefault, IDB_SPLASH, IDI_APP};
 
 }  // namespace
 

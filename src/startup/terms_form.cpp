@@ -47,7 +47,7 @@ std::vector<ui::ControlDef> Layout() {
     };
 }
 
-const ui::FormDef kForm = {L"mvTerms", 8985, 10485, ui::Border::None, RGB(236, 236, 232), {L"Tahoma", 11.25, false}, IDB_TERMS};
+const ui::FormDef kForm = {L"mvTerms", 8985, 10485, ui::Border::None, RGB(236, 236, 232), {L"Tahoma", 11.25, false}, IDB_TERMS, IDI_APP};
 
 }  // namespace
 

@@ -1,5 +1,12 @@
 // The form kit: top-level forms whose controls come from a layout table in twips, with the
 // events, timers and runtime services a classic desktop form offers.
+//
+// The kit's files, one job each: form.cpp (a form's life, its window procedure and the message
+// loop), control.cpp (a control's properties), control_window.cpp (a control's window: its
+// creation from the kind table in kit.cpp, its teardown, the system controls' subclass),
+// container.cpp (frames and picture boxes), paint.cpp (drawing: forms, windowless labels and
+// images, graphical buttons, frames), keyboard.cpp (tab order, access keys, Enter and Esc),
+// timers.cpp, gdi_cache.cpp (fonts and brushes shared per form), error_modes.cpp (errors).
 #pragma once
 #include <windows.h>
 
@@ -62,6 +69,7 @@ struct FormDef {
     COLORREF back;
     FontSpec font;
     int picture;  // background bitmap resource id, or 0
+    int icon;     // the window class's icon resource id, or 0 for none
 };
 
 // A runtime error as a handler in catch-and-report mode reports it.
@@ -137,9 +145,17 @@ private:
     void Destroyed();
     void Paint(HDC dc, int dpi);  // windowless controls
     RECT PixelRect(int dpi) const;
+    // The window that draws this control: its frame's, or the form's.
+    HWND Container() const;
+    // Has the container redraw where a windowless control is (or was).
+    void InvalidateWindowless(const RECT& r) const;
+    HFONT Font() const;
     void RaiseChange();
     void DrawButton(const DRAWITEMSTRUCT& di);
     void DrawPicture(HDC dc, int dpi) const;
+    void PaintContainer(HWND hwnd);
+    LRESULT ContainerMouse(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+    void ReleaseHeldButtons(HWND hwnd);
     LRESULT HandleSubclassed(UINT msg, WPARAM wp, LPARAM lp);
     static LRESULT CALLBACK SubclassProc(HWND, UINT, WPARAM, LPARAM);
     static LRESULT CALLBACK ContainerProc(HWND, UINT, WPARAM, LPARAM);
@@ -154,10 +170,8 @@ private:
     bool enabled_ = true;
     int value_ = 0;
     int suppressChange_ = 0;
-    win::Font font_;
-    win::Brush brush_;
     win::Bitmap bitmap_;
-    HICON icon_ = nullptr;  // owned
+    win::Icon icon_;
     HICON mouseIcon_ = nullptr;
     int heldButtons_ = 0;  // picture boxes: the mouse buttons pressed on it and not yet let go
 };
@@ -239,12 +253,20 @@ private:
     static LRESULT CALLBACK Proc(HWND, UINT, WPARAM, LPARAM);
     LRESULT Handle(UINT msg, WPARAM wp, LPARAM lp);
     bool HandleChildMessage(HWND container, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
+    bool OnCommand(WPARAM wp, LPARAM lp);
+    bool OnControlColor(WPARAM wp, LPARAM lp, LRESULT& result);
+    bool OnLabelMouse(HWND container, UINT msg, LPARAM lp);
+    LRESULT OnActivate(WPARAM wp, LPARAM lp);
+    void CreateControls();
+    void PaintForm();
     void PaintWindowless(HWND container, HDC dc);
     Control* WindowlessAt(HWND container, POINT pt);
     bool StartTimer(Timer& t);
+    void OnTimer(UINT_PTR id);
     HBRUSH BrushFor(COLORREF c);
     HFONT FontFor(const FontSpec& font);
     void ClickAccessKey(wchar_t ch, bool alt, bool& consumed);
+    bool PressCancel();
 
     FormDef def_;
     std::vector<std::unique_ptr<Control>> controls_;

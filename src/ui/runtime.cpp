@@ -8,6 +8,7 @@
 #include "ui/clipboard.h"
 #include "ui/input_box.h"
 #include "ui/modal.h"
+#include "win/handles.h"
 
 namespace ui {
 namespace {
@@ -67,33 +68,31 @@ SYSTEMTIME Runtime::Now() {
 
 std::wstring Runtime::GetSetting(const std::wstring& app, const std::wstring& section,
                                  const std::wstring& key, const std::wstring& defaultValue) {
-    HKEY h = nullptr;
+    win::RegKey h;
     if (RegOpenKeyExW(HKEY_CURRENT_USER, SettingsKey(app, section).c_str(), 0, KEY_QUERY_VALUE,
-                      &h) != ERROR_SUCCESS)
+                      h.Put()) != ERROR_SUCCESS)
         return defaultValue;
     std::wstring result = defaultValue;
     DWORD type = 0, size = 0;
-    if (RegQueryValueExW(h, key.c_str(), nullptr, &type, nullptr, &size) == ERROR_SUCCESS &&
+    if (RegQueryValueExW(h.Get(), key.c_str(), nullptr, &type, nullptr, &size) == ERROR_SUCCESS &&
         (type == REG_SZ || type == REG_EXPAND_SZ) && size <= 1 << 20) {
         std::vector<wchar_t> buf(size / sizeof(wchar_t) + 1, L'\0');
         DWORD got = static_cast<DWORD>(buf.size() * sizeof(wchar_t));
-        if (RegQueryValueExW(h, key.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(buf.data()),
-                             &got) == ERROR_SUCCESS)
+        if (RegQueryValueExW(h.Get(), key.c_str(), nullptr, &type,
+                             reinterpret_cast<BYTE*>(buf.data()), &got) == ERROR_SUCCESS)
             result.assign(buf.data());  // stops at the first NUL, as a string value reads
     }
-    RegCloseKey(h);
     return result;
 }
 
 void Runtime::SaveSetting(const std::wstring& app, const std::wstring& section,
                           const std::wstring& key, const std::wstring& value) {
-    HKEY h = nullptr;
+    win::RegKey h;
     if (RegCreateKeyExW(HKEY_CURRENT_USER, SettingsKey(app, section).c_str(), 0, nullptr, 0,
-                        KEY_SET_VALUE, nullptr, &h, nullptr) != ERROR_SUCCESS)
+                        KEY_SET_VALUE, nullptr, h.Put(), nullptr) != ERROR_SUCCESS)
         return;
-    RegSetValueExW(h, key.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+    RegSetValueExW(h.Get(), key.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
                    static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
-    RegCloseKey(h);
 }
 
 bool Runtime::SetClipboardText(HWND owner, const std::wstring& text) {

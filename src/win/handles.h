@@ -104,4 +104,75 @@ private:
     HDC dc_;
 };
 
+// BeginPaint and EndPaint as one scope.
+class PaintDC {
+public:
+    explicit PaintDC(HWND hwnd) : hwnd_(hwnd), dc_(BeginPaint(hwnd, &ps_)) {}
+    ~PaintDC() { EndPaint(hwnd_, &ps_); }
+    PaintDC(const PaintDC&) = delete;
+    PaintDC& operator=(const PaintDC&) = delete;
+    HDC Get() const { return dc_; }
+    const RECT& Dirty() const { return ps_.rcPaint; }
+
+private:
+    HWND hwnd_;
+    PAINTSTRUCT ps_ = {};
+    HDC dc_;
+};
+
+// A memory DC compatible with another, deleted with DeleteDC.
+class MemoryDC {
+public:
+    explicit MemoryDC(HDC like) : dc_(CreateCompatibleDC(like)) {}
+    ~MemoryDC() {
+        if (dc_) DeleteDC(dc_);
+    }
+    MemoryDC(const MemoryDC&) = delete;
+    MemoryDC& operator=(const MemoryDC&) = delete;
+    HDC Get() const { return dc_; }
+
+private:
+    HDC dc_;
+};
+
+// An icon or cursor made by the program (CopyIcon, CreateIconIndirect), destroyed once.
+class Icon {
+public:
+    Icon() = default;
+    explicit Icon(HICON h) : h_(h) {}
+    Icon(Icon&& o) noexcept : h_(std::exchange(o.h_, nullptr)) {}
+    Icon& operator=(Icon&& o) noexcept {
+        if (this != &o) Reset(std::exchange(o.h_, nullptr));
+        return *this;
+    }
+    Icon(const Icon&) = delete;
+    Icon& operator=(const Icon&) = delete;
+    ~Icon() { Reset(); }
+    HICON Get() const { return h_; }
+    explicit operator bool() const { return h_ != nullptr; }
+    void Reset(HICON h = nullptr) {
+        if (h_) DestroyIcon(h_);
+        h_ = h;
+    }
+
+private:
+    HICON h_ = nullptr;
+};
+
+// An open registry key, closed with RegCloseKey.
+class RegKey {
+public:
+    RegKey() = default;
+    ~RegKey() {
+        if (h_) RegCloseKey(h_);
+    }
+    RegKey(const RegKey&) = delete;
+    RegKey& operator=(const RegKey&) = delete;
+    HKEY Get() const { return h_; }
+    HKEY* Put() { return &h_; }
+
+private:
+    HKEY h_ = nullptr;
+};
+
 }  // namespace win

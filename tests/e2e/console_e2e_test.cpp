@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,21 @@ std::wstring Line(const std::wstring& text, int n) {
     }
     size_t end = text.find(L"\r\n", pos);
     return text.substr(pos, end == std::wstring::npos ? std::wstring::npos : end - pos);
+}
+
+// Text as ASCII, with everything else as \x escapes, for a failure message.
+std::string Escaped(const std::wstring& text) {
+    std::string out;
+    for (wchar_t c : text) {
+        if (c >= 32 && c < 127) {
+            out.push_back(static_cast<char>(c));
+        } else {
+            char buf[12];
+            snprintf(buf, sizeof buf, "\\x%X", static_cast<unsigned>(c));
+            out += buf;
+        }
+    }
+    return out;
 }
 
 TEST(ConsoleE2E, StartsWithTheWelcomeBlockThenRunsHelpOnce) {
@@ -73,6 +89,15 @@ TEST(ConsoleE2E, TypedCommandAndEnterAppendOutputAndClearTheBox) {
     PressKey(VK_RETURN);
     EXPECT_TRUE(WaitUntil([&] { return Text(s(L"txtOutputs")) == expected + L"second\r\n"; }));
     SaveScreenshot(L"console-typed");
+
+    // A console program writes through its console's code page; the transcript reads it
+    // right because that code page is the ANSI one.
+    TypeText(L"\"" + TestChildPath() + L"\" console");
+    PressKey(VK_RETURN);
+    const std::wstring cafe = std::to_wstring(GetACP()) + L" caf\x00E9\r\n";
+    EXPECT_TRUE(WaitUntil([&] {
+        return Text(s(L"txtOutputs")) == expected + L"second\r\n" + cafe;
+    })) << "ends in: " << Escaped(Text(s(L"txtOutputs")).substr(expected.size()));
 }
 
 TEST(ConsoleE2E, TabWalksTheTabOrderIntoUnseenControlsAndSpacePresses) {

@@ -20,24 +20,12 @@
 namespace {
 
 const COLORREF kNone = ui::kDefaultColor;
+// clang-format off
 const std::vector<ui::ControlDef> kControls = {
-    {L"txtBox",
-     ui::Kind::TextBox,
-     L"",
-     120,
-     120,
-     3000,
-     1500,
-     0,
-     nullptr,
-     ui::kMultiLine,
-     {},
-     kNone,
-     kNone,
-     0},
+    {L"txtBox", ui::Kind::TextBox, L"", 120, 120, 3000, 1500, 0, nullptr, ui::kMultiLine, {}, kNone, kNone, 0},
 };
-const ui::FormDef kDef = {L"KitModalTest",    4000, 2600, ui::Border::FixedSingle,
-                          RGB(224, 224, 224), {},   0};
+const ui::FormDef kDef = {L"KitModalTest", 4000, 2600, ui::Border::FixedSingle, RGB(224, 224, 224), {}, 0, 0};
+// clang-format on
 
 // A visible top-level window of this process's own class, found by another thread.
 HWND FindOwnWindow(const wchar_t* cls, DWORD ms) {

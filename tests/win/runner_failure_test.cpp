@@ -8,6 +8,7 @@
 
 #include <new>
 #include <string>
+#include <vector>
 
 #include "console/shelvoxs.h"
 #include "system_counts.h"
@@ -105,6 +106,19 @@ TEST(RunnerFailure, AListenerThatThrowsEndsTheRunsProcesses) {
     EXPECT_TRUE(NoChildLeft()) << "neither the child nor its own child runs on";
     runner.ReceiveOutputs = nullptr;
     EXPECT_EQ(runner.ExecuteCommand(Child(L"lines next")), L"next\r\n");
+}
+
+TEST(RunnerEncodings, Utf16OutputReadsAsTextWhereverTheReadsSplitIt) {
+    TestRuntime rt;
+    console::Shelvoxs runner;
+    std::vector<std::wstring> chunks;
+    runner.ReceiveOutputs = [&](std::wstring c) { chunks.push_back(c); };
+    const std::wstring line = L"\x043E\x0442\x0447\x0451\x0442 \xD83D\xDE00 ok\r\n";
+    EXPECT_EQ(runner.ExecuteCommand(Child(L"utf16")), line);
+    EXPECT_EQ(runner.Outputs(), line);
+    ASSERT_GT(chunks.size(), 3u) << "the reads did split the characters";
+    EXPECT_TRUE(chunks.back().empty());
+    for (size_t i = 0; i + 1 < chunks.size(); ++i) EXPECT_FALSE(chunks[i].empty());
 }
 
 TEST(RunnerFailure, TheLineReachesTheChildExactlyOutsideTheCodePage) {

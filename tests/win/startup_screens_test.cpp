@@ -283,7 +283,7 @@ TEST_F(TermsTest, AFolderWhereTheRecordShouldBeIsNoRecord) {
 
 struct SplashTest : ::testing::Test {
     StartupRuntime rt;
-    ui::Form next{ui::FormDef{L"SplashTestNext", 1500, 1500, ui::Border::None, RGB(0, 0, 0), {}, 0},
+    ui::Form next{ui::FormDef{L"SplashTestNext", 1500, 1500, ui::Border::None, RGB(0, 0, 0), {}, 0, 0},
                   {}};
     std::unique_ptr<startup::SplashForm> splash;
     int nextLoads = 0;

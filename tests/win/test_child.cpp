@@ -14,6 +14,10 @@
 //   test_child codes TEXT      writes the UTF-16 units of TEXT, as it reached the program's
 //                              wide command line, in decimal
 //   test_child front MS        shows a window of its own in the foreground for MS ms
+//   test_child utf16           writes a line of UTF-16 with a byte-order mark, three bytes at a
+//                              time, so that reads split its characters
+//   test_child console         writes its console's output code page and "caf\u00E9" as
+//                              console programs do: in that code page
 #include <windows.h>
 
 #include <cstdio>
@@ -111,6 +115,21 @@ int main(int argc, char** argv) {
             while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
             MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
         }
+    } else if (mode == "utf16") {
+        const wchar_t text[] = L"\xFEFF\x043E\x0442\x0447\x0451\x0442 \xD83D\xDE00 ok\r\n";
+        const char* bytes = reinterpret_cast<const char*>(text);
+        DWORD n = static_cast<DWORD>((sizeof text) - sizeof(wchar_t));
+        for (DWORD at = 0; at < n; at += 3) {
+            WriteAll(out, bytes + at, n - at < 3 ? n - at : 3);
+            Sleep(15);
+        }
+    } else if (mode == "console") {
+        UINT cp = GetConsoleOutputCP();
+        char text[32] = "";
+        int at = snprintf(text, sizeof text, "%u ", cp);
+        int len = WideCharToMultiByte(cp, 0, L"caf\x00E9\r\n", 6, text + at,
+                                      static_cast<int>(sizeof text) - at, nullptr, nullptr);
+        WriteAll(out, text, static_cast<DWORD>(at + (len > 0 ? len : 0)));
     } else if (mode == "window") {
         STARTUPINFOA si = {};
         si.cb = sizeof si;

@@ -1,0 +1,104 @@
+// Frames and picture boxes: windows of the kit's own that paint themselves and the windowless
+// controls inside them, pass their children's notifications to the form, and (picture boxes)
+// raise the mouse events of a classic picture box.
+#include "ui/error_modes.h"
+#include "ui/form.h"
+#include "ui/kit.h"
+#include "ui/units.h"
+
+namespace ui {
+
+LRESULT CALLBACK Control::ContainerProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_NCCREATE) {
+        auto* cs = reinterpret_cast<CREATESTRUCTW*>(lp);
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(cs->lpCreateParams));
+    }
+    auto* c = reinterpret_cast<Control*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (!c) return DefWindowProcW(hwnd, msg, wp, lp);
+    return AtBoundary<LRESULT>(0, [&]() -> LRESULT {
+        Form& form = c->form_;
+        LRESULT result = 0;
+        if (form.HandleChildMessage(hwnd, msg, wp, lp, result)) return result;
+        switch (msg) {
+            case WM_ERASEBKGND:
+                return 1;
+            case WM_PAINT:
+                c->PaintContainer(hwnd);
+                return 0;
+            case WM_SETCURSOR:
+                if (form.pointer_) {
+                    ::SetCursor(form.pointer_);
+                    return TRUE;
+                }
+                break;
+            case WM_LBUTTONDOWN:
+            case WM_RBUTTONDOWN:
+            case WM_MBUTTONDOWN:
+            case WM_LBUTTONUP:
+            case WM_RBUTTONUP:
+            case WM_MBUTTONUP:
+            case WM_MOUSEMOVE:
+                if (c->def_.kind == Kind::PictureBox) return c->ContainerMouse(hwnd, msg, wp, lp);
+                break;
+            case WM_CANCELMODE:
+                // The gesture is over (a run starts, a modal box comes up): the buttons still
+                // held are released here, so that whoever tracks the gesture sees it end.
+                if (c->def_.kind == Kind::PictureBox) {
+                    c->ReleaseHeldButtons(hwnd);
+                    return 0;
+                }
+                break;
+            case WM_GETDLGCODE:
+                return DLGC_WANTCHARS;
+            case WM_NCDESTROY:
+                SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+                break;
+        }
+        return DefWindowProcW(hwnd, msg, wp, lp);
+    });
+}
+
+LRESULT Control::ContainerMouse(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    int x = PixelsToTwips(static_cast<short>(LOWORD(lp)), form_.dpi_);
+    int y = PixelsToTwips(static_cast<short>(HIWORD(lp)), form_.dpi_);
+    int held = kit::MouseButtonsFromKeys(wp);
+    int shift = kit::ShiftState();
+    bool mayRaise = Form::MayRaise(*this);
+    if (msg == WM_MOUSEMOVE) {
+        if (mayRaise && MouseMove) Guarded([&] { MouseMove(held, shift, x, y); });
+        return 0;
+    }
+    bool down = msg == WM_LBUTTONDOWN || msg == WM_RBUTTONDOWN || msg == WM_MBUTTONDOWN;
+    int button = (msg == WM_LBUTTONDOWN || msg == WM_LBUTTONUP)   ? 1
+                 : (msg == WM_RBUTTONDOWN || msg == WM_RBUTTONUP) ? 2
+                                                                  : 4;
+    if (down) {
+        // Like every classic control, a picture box keeps the mouse from a press until the
+        // last button is let go.
+        if (GetCapture() != hwnd) SetCapture(hwnd);
+        if (def_.tab >= 0 && GetFocus() != hwnd) ::SetFocus(hwnd);
+        heldButtons_ |= button;
+        if (mayRaise && MouseDown) Guarded([&] { MouseDown(button, shift, x, y); });
+    } else {
+        heldButtons_ &= ~button;
+        if (held == 0 && GetCapture() == hwnd) ReleaseCapture();
+        if (mayRaise && MouseUp) Guarded([&] { MouseUp(button, shift, x, y); });
+    }
+    return 0;
+}
+
+void Control::ReleaseHeldButtons(HWND hwnd) {
+    if (GetCapture() == hwnd) ReleaseCapture();
+    POINT pt = {0, 0};
+    GetCursorPos(&pt);
+    ScreenToClient(hwnd, &pt);
+    int x = PixelsToTwips(pt.x, form_.dpi_), y = PixelsToTwips(pt.y, form_.dpi_);
+    int shift = kit::ShiftState();
+    for (int button : {1, 2, 4}) {
+        if (!(heldButtons_ & button)) continue;
+        heldButtons_ &= ~button;
+        if (Form::MayRaise(*this) && MouseUp) Guarded([&] { MouseUp(button, shift, x, y); });
+    }
+}
+
+}  // namespace ui

@@ -1,0 +1,96 @@
+// The kit's shared helpers and the table of control kinds.
+#include "ui/kit.h"
+
+#include <algorithm>
+
+#include "ui/text_view.h"
+
+namespace ui::kit {
+
+const wchar_t kFrameClass[] = L"DorvaneFrame";
+const wchar_t kPictureClass[] = L"DorvanePicture";
+
+HINSTANCE Instance() { return GetModuleHandleW(nullptr); }
+
+COLORREF Or(COLORREF c, COLORREF fallback) { return c == kDefaultColor ? fallback : c; }
+
+std::wstring WindowText(HWND hwnd) {
+    int n = GetWindowTextLengthW(hwnd);
+    if (n <= 0) return std::wstring();
+    std::wstring s(static_cast<size_t>(n) + 1, L'\0');
+    int got = GetWindowTextW(hwnd, &s[0], n + 1);
+    s.resize(static_cast<size_t>(std::max(got, 0)));
+    return s;
+}
+
+void RegisterClassOnce(const wchar_t* name, WNDPROC proc, UINT style, int icon) {
+    WNDCLASSEXW wc = {};
+    wc.cbSize = sizeof(wc);
+    if (GetClassInfoExW(Instance(), name, &wc)) return;
+    wc.style = style;
+    wc.lpfnWndProc = proc;
+    wc.hInstance = Instance();
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    if (icon) wc.hIcon = LoadIconW(Instance(), MAKEINTRESOURCEW(icon));
+    wc.lpszClassName = name;
+    RegisterClassExW(&wc);
+}
+
+int MouseButtonsFromKeys(WPARAM keys) {
+    return ((keys & MK_LBUTTON) ? 1 : 0) | ((keys & MK_RBUTTON) ? 2 : 0) |
+           ((keys & MK_MBUTTON) ? 4 : 0);
+}
+
+int ShiftState() {
+    return ((GetKeyState(VK_SHIFT) < 0) ? 1 : 0) | ((GetKeyState(VK_CONTROL) < 0) ? 2 : 0) |
+           ((GetKeyState(VK_MENU) < 0) ? 4 : 0);
+}
+
+const KindTraits& TraitsOf(Kind kind) {
+    // In the order of the Kind enumeration.
+    static const KindTraits kTraits[] = {
+        // Label, Image: windowless.
+        {nullptr, 0, 0, false, false, kNoClick, false, COLOR_WINDOW},
+        {nullptr, 0, 0, false, false, kNoClick, false, COLOR_WINDOW},
+        // TextBox
+        {L"EDIT", ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, true, true, kNoClick, false, COLOR_WINDOW},
+        // Button
+        {L"BUTTON", BS_PUSHBUTTON, 0, true, true, BN_CLICKED, false, COLOR_BTNFACE},
+        // CheckBox
+        {L"BUTTON", BS_CHECKBOX, 0, true, true, BN_CLICKED, true, COLOR_BTNFACE},
+        // ListBox: not shrunk to whole rows, it keeps the size its layout gives it.
+        {L"LISTBOX", LBS_NOTIFY | LBS_HASSTRINGS | WS_VSCROLL | LBS_NOINTEGRALHEIGHT,
+         WS_EX_CLIENTEDGE, true, true, LBN_SELCHANGE, false, COLOR_WINDOW},
+        // PictureBox
+        {kPictureClass, WS_CLIPCHILDREN, 0, true, false, kNoClick, false, COLOR_WINDOW},
+        // Frame
+        {kFrameClass, WS_CLIPCHILDREN, WS_EX_CONTROLPARENT, false, false, kNoClick, false,
+         COLOR_WINDOW},
+    };
+    return kTraits[static_cast<int>(kind)];
+}
+
+WindowSpec SpecFor(const ControlDef& def, bool visible) {
+    const KindTraits& t = TraitsOf(def.kind);
+    WindowSpec spec = {t.windowClass, WS_CHILD | WS_CLIPSIBLINGS | t.style, t.exStyle};
+    if (visible) spec.style |= WS_VISIBLE;
+    const unsigned f = def.flags;
+    if (def.kind == Kind::TextBox) {
+        if (f & kFlatNone) spec.exStyle = 0;
+        if (f & kMultiLine) {
+            // Multi-line boxes hold transcripts that can grow to megabytes; the system's edit
+            // control re-lays its whole text on every append, this one does not.
+            RegisterTextView();
+            spec.windowClass = TextViewClass();
+            spec.style = (spec.style & ~ES_AUTOHSCROLL) | ES_MULTILINE;
+        }
+        if (f & kVScroll) spec.style |= WS_VSCROLL;
+        if (f & kReadOnly) spec.style |= ES_READONLY;
+    }
+    if (def.kind == Kind::Button && (f & kGraphical))
+        spec.style = (spec.style & ~BS_PUSHBUTTON) | BS_OWNERDRAW;
+    if (def.kind == Kind::PictureBox && (f & kBorder)) spec.exStyle |= WS_EX_CLIENTEDGE;
+    return spec;
+}
+
+}  // namespace ui::kit

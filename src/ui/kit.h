@@ -1,0 +1,45 @@
+// What the form kit's own files share. Not for the program: forms and tools use form.h.
+#pragma once
+#include <windows.h>
+
+#include <string>
+
+#include "ui/form.h"
+
+namespace ui::kit {
+
+extern const wchar_t kFrameClass[];
+extern const wchar_t kPictureClass[];
+
+HINSTANCE Instance();
+COLORREF Or(COLORREF c, COLORREF fallback);
+std::wstring WindowText(HWND hwnd);
+void RegisterClassOnce(const wchar_t* name, WNDPROC proc, UINT style = 0, int icon = 0);
+// The buttons held, as the mouse events report them: 1 left, 2 right, 4 middle.
+int MouseButtonsFromKeys(WPARAM keys);
+// Shift 1, Ctrl 2, Alt 4.
+int ShiftState();
+
+// How the kit makes and treats each kind of control: one row per kind instead of a switch in
+// every place that cares.
+constexpr int kNoClick = -1;
+
+struct KindTraits {
+    const wchar_t* windowClass;  // nullptr: windowless, drawn and hit-tested by its container
+    DWORD style, exStyle;        // before the control's flags are applied
+    bool focusable;              // takes the focus and a place in the tab order
+    bool subclassed;             // a system control whose messages the kit sees first
+    int clickCode;               // the notification that raises Click (kNoClick: none)
+    bool toggles;                // a click changes the value (check box)
+    int backSysColor;            // the colour behind it when the layout gives none
+};
+const KindTraits& TraitsOf(Kind kind);
+
+struct WindowSpec {
+    const wchar_t* windowClass;
+    DWORD style, exStyle;
+};
+// The window class and styles of one control, from its kind and its layout flags.
+WindowSpec SpecFor(const ControlDef& def, bool visible);
+
+}  // namespace ui::kit
