@@ -126,8 +126,8 @@ int MeasureMemory(int mb) {
     std::printf("peak working-set growth per byte of output, N = %d MB\n", mb);
     std::fflush(stdout);
     for (const wchar_t* way : {L"pane", L"runner-with-copy"}) {
-        std::wstring line = L"\"" + std::wstring(self) + L"\" --measure " + way + L" " +
-                            std::to_wstring(mb);
+        std::wstring line =
+            L"\"" + std::wstring(self) + L"\" --measure " + way + L" " + std::to_wstring(mb);
         STARTUPINFOW si = {};
         si.cb = sizeof si;
         PROCESS_INFORMATION pi = {};
@@ -144,7 +144,8 @@ int MeasureMemory(int mb) {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-    if (argc == 4 && std::wstring(argv[1]) == L"--measure") return MeasureOnce(argv[2], _wtoi(argv[3]));
+    if (argc == 4 && std::wstring(argv[1]) == L"--measure")
+        return MeasureOnce(argv[2], _wtoi(argv[3]));
     if (argc >= 2 && std::wstring(argv[1]) == L"--memory")
         return MeasureMemory(argc > 2 ? _wtoi(argv[2]) : 20);
     std::vector<int> sizes = {5, 20};
@@ -174,14 +175,13 @@ int wmain(int argc, wchar_t** argv) {
             b = std::min(b, Time([&] { runner.ExecuteCommand(cmd); }));
             main[L"txtOutputs"].SetText(L"");
             c = std::min(c, Time([&] {
-                main[L"txtCommand"].SetText(cmd);
-                main.Console().cmdExecute_Click();
-            }));
+                             main[L"txtCommand"].SetText(cmd);
+                             main.Console().cmdExecute_Click();
+                         }));
             size_t readC = static_cast<size_t>(main[L"txtOutputs"].TextLength());
             if (readA != bytes || readB != static_cast<size_t>(bytes) ||
                 readC != static_cast<size_t>(bytes)) {
-                std::printf("short read: a=%lld b=%zu c=%zu of %lld\n", readA, readB, readC,
-                            bytes);
+                std::printf("short read: a=%lld b=%zu c=%zu of %lld\n", readA, readB, readC, bytes);
                 return 1;
             }
         }
@@ -189,7 +189,8 @@ int wmain(int argc, wchar_t** argv) {
         std::fflush(stdout);
         cs.push_back(c);
     }
-    if (cs.size() == 2) std::printf("c(%d MB) / c(%d MB) = %.2f\n", sizes[1], sizes[0], cs[1] / cs[0]);
+    if (cs.size() == 2)
+        std::printf("c(%d MB) / c(%d MB) = %.2f\n", sizes[1], sizes[0], cs[1] / cs[0]);
     main.Form().Unload();
     return 0;
 }

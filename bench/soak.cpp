@@ -36,11 +36,10 @@ Sample Take(HANDLE process) {
 }
 
 void Print(const char* when, const Sample& s) {
-    std::printf("%-22s handles %5lu  gdi %5lu  user %5lu  working set %8.1f MB\n", when,
-                s.handles, s.gdi, s.user, s.workingSet / 1048576.0);
+    std::printf("%-22s handles %5lu  gdi %5lu  user %5lu  working set %8.1f MB\n", when, s.handles,
+                s.gdi, s.user, s.workingSet / 1048576.0);
     std::fflush(stdout);
 }
-
 
 // Presses a button of the main form the way its own click would, and waits for the handler.
 void Press(HWND form, HWND button) {
@@ -54,7 +53,8 @@ void Pick(HWND box, POINT target) {
     MouseMove(from);
     MouseButton(true);
     for (int k = 1; k <= 4; ++k)
-        MouseMove(POINT{from.x + (target.x - from.x) * k / 4, from.y + (target.y - from.y) * k / 4});
+        MouseMove(
+            POINT{from.x + (target.x - from.x) * k / 4, from.y + (target.y - from.y) * k / 4});
     MouseButton(false);
 }
 
@@ -91,7 +91,8 @@ int wmain(int argc, wchar_t** argv) {
     for (int i = 0; i < total; ++i) {
         if (i < commands) {
             SendMessageTimeoutW(s(L"txtCommand"), WM_SETTEXT, 0,
-                                reinterpret_cast<LPARAM>(child.c_str()), SMTO_NORMAL, 5000, nullptr);
+                                reinterpret_cast<LPARAM>(child.c_str()), SMTO_NORMAL, 5000,
+                                nullptr);
             Press(s.main, s(L"cmdExecute"));
         }
         if (i < refreshes) Press(s.main, s(L"cmdRefresh"));
@@ -108,10 +109,11 @@ int wmain(int argc, wchar_t** argv) {
     long dh = static_cast<long>(end.handles) - static_cast<long>(start.handles);
     long dg = static_cast<long>(end.gdi) - static_cast<long>(start.gdi);
     long du = static_cast<long>(end.user) - static_cast<long>(start.user);
-    double ws = warm.workingSet ? 100.0 * (static_cast<double>(end.workingSet) -
-                                           static_cast<double>(warm.workingSet)) /
-                                      static_cast<double>(warm.workingSet)
-                                : 0.0;
+    double ws =
+        warm.workingSet
+            ? 100.0 * (static_cast<double>(end.workingSet) - static_cast<double>(warm.workingSet)) /
+                  static_cast<double>(warm.workingSet)
+            : 0.0;
     std::printf("%d commands, %d refreshes, %d picks\n", commands, refreshes, picks);
     std::printf("handles %+ld, gdi %+ld, user %+ld (target: within 5)%s\n", dh, dg, du,
                 start.gdi == 0 && end.gdi == 0

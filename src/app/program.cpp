@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include "app/resource.h"
 #include "console/shelvoxs.h"
 #include "mainwin/main_form.h"
 #include "startup/about_form.h"
@@ -40,9 +41,9 @@ int RunProgram() {
 
     // Every form exists from here on; each is loaded when it is first shown.
     mainwin::MainForm main;
-    startup::AboutForm about(main);
-    startup::TermsForm terms(main);
-    startup::SplashForm splash(terms.Form(), previousInstance);
+    startup::AboutForm about(main.Form(), {IDB_ABOUT, IDI_APP});
+    startup::TermsForm terms(main.Form(), {IDB_TERMS, IDI_APP});
+    startup::SplashForm splash(terms.Form(), previousInstance, {IDB_SPLASH, IDI_APP});
 
     splash.Form().Show();
     return ui::RunMessageLoop();

@@ -5,38 +5,42 @@
 #include <windows.h>
 
 #include "console/shelvoxs.h"
-#include "mainwin/main_form.h"
 #include "ui/busy_pump.h"
-#include "ui/runtime.h"
+#include "ui/error_modes.h"
+#include "ui/form.h"
 
 namespace console {
 
-ConsolePane::ConsolePane(mainwin::MainForm& main)
-    : main_(main),
-      outputs_(main.Form().Design(L"txtOutputs")),
-      command_(main.Form().Design(L"txtCommand")),
-      cancel_(main.Form().Design(L"cmdCancel")) {
-    ui::Form& f = main_.Form();
+ConsolePane::ConsolePane(ui::Form& form, RunnerSource runner)
+    : form_(form),
+      runner_(std::move(runner)),
+      outputs_(form.Design(L"txtOutputs")),
+      command_(form.Design(L"txtCommand")),
+      cancel_(form.Design(L"cmdCancel")) {
     cancel_.Click = [this] { cmdCancel_Click(); };
-    f.Design(L"cmdExecute").Click = [this] { cmdExecute_Click(); };
-    f.Design(L"txtCommand").KeyPress = [this](int& key) { txtCommand_KeyPress(key); };
-    f.Design(L"txtOutputs").Change = [this] { txtOutputs_Change(); };
-    f.GetTimer(L"Timer11").Tick = [this] { Timer11_Timer(); };
+    form_.Design(L"cmdExecute").Click = [this] { cmdExecute_Click(); };
+    command_.KeyPress = [this](int& key) { txtCommand_KeyPress(key); };
+    command_.KeyDown = [this](int& key, int shift) { txtCommand_KeyDown(key, shift); };
+    outputs_.Change = [this] { txtOutputs_Change(); };
+    form_.GetTimer(L"Timer11").Tick = [this] { Timer11_Timer(); };
 }
 
 void ConsolePane::AttachRunner(Shelvoxs& runner) {
     runner.ReceiveOutputs = [this](std::wstring chunk) { objDOS_ReceiveOutputs(chunk); };
 }
 
-void ConsolePane::ReportError(const std::exception& e) {
-    ui::Rt().MsgBox(ui::ErrorReportText(e), MB_OK, std::nullopt);
+Shelvoxs& ConsolePane::Runner() {
+    Shelvoxs* runner = runner_ ? runner_() : nullptr;
+    if (!runner) throw ui::RuntimeError(91, L"Object variable or With block variable not set");
+    return *runner;
 }
 
 void ConsolePane::RunTypedCommand() {
-    Shelvoxs* runner = main_.objDOS();
-    if (!runner) throw ui::RuntimeError(91, L"Object variable or With block variable not set");
-    runner->SetCommandLine(command_.Text());
-    Run(*runner);
+    Shelvoxs& runner = Runner();
+    const std::wstring line = command_.Text();
+    runner.SetCommandLine(line);
+    if (!line.empty()) history_.Add(line);
+    Run(runner);
     command_.SetText(L"");
     command_.SetFocus();
 }
@@ -47,7 +51,9 @@ void ConsolePane::Run(Shelvoxs& runner) {
     // The call stays synchronous for its caller; meanwhile the window repaints, shows the
     // output as it arrives and answers only the cancel. The output reaches the transcript
     // through the listener alone, so the runner makes no copy of it to return.
-    ui::BusyPump pump(main_.Form(), &cancel_, [&runner] { runner.Cancel(); });
+    // What is typed into the command box meanwhile lands there once the run has ended.
+    ui::BusyPump pump(
+        form_, &cancel_, [&runner] { runner.Cancel(); }, &command_);
     struct Detach {
         Shelvoxs& r;
         std::function<void()> previous;
@@ -58,41 +64,42 @@ void ConsolePane::Run(Shelvoxs& runner) {
 }
 
 void ConsolePane::cmdCancel_Click() {
-    if (Shelvoxs* runner = main_.objDOS()) runner->Cancel();
+    if (Shelvoxs* runner = runner_ ? runner_() : nullptr) runner->Cancel();
 }
 
 void ConsolePane::cmdExecute_Click() {
-    try {
-        RunTypedCommand();
-    } catch (const std::exception& e) {
-        ReportError(e);
-    }
+    ui::ReportErrors([&] { RunTypedCommand(); });
 }
 
 void ConsolePane::txtCommand_KeyPress(int& keyAscii) {
-    try {
+    ui::ReportErrors([&] {
         if (keyAscii == 13) RunTypedCommand();
-    } catch (const std::exception& e) {
-        ReportError(e);
-    }
+    });
+}
+
+void ConsolePane::txtCommand_KeyDown(int& keyCode, int shift) {
+    if ((keyCode != VK_UP && keyCode != VK_DOWN) || shift) return;
+    std::wstring line;
+    bool moved = keyCode == VK_UP ? history_.Older(line) : history_.Newer(line);
+    if (!moved) return;
+    command_.SetText(line);
+    command_.SetSelStart(static_cast<int>(line.size()));
+    keyCode = 0;
 }
 
 void ConsolePane::Timer11_Timer() {
-    try {
-        Shelvoxs* runner = main_.objDOS();
-        if (!runner) throw ui::RuntimeError(91, L"Object variable or With block variable not set");
-        runner->SetCommandLine(L"help");
-        Run(*runner);
-    } catch (const std::exception& e) {
-        ReportError(e);
-    }
-    main_.Form().SetTimerEnabled(L"Timer11", false);
+    ui::ReportErrors([&] {
+        Shelvoxs& runner = Runner();
+        runner.SetCommandLine(L"help");
+        Run(runner);
+    });
+    form_.SetTimerEnabled(L"Timer11", false);
 }
 
 // Called once per chunk read: the handlers hold their controls rather than look them up.
 void ConsolePane::objDOS_ReceiveOutputs(const std::wstring& commandOutputs) {
     // Nothing is kept for a window that is gone.
-    if (!main_.Form().Loaded()) return;
+    if (!form_.Loaded()) return;
     outputs_.AppendText(commandOutputs);
 }
 

@@ -55,7 +55,8 @@ std::wstring OutputDecoder::Utf16(std::string_view bytes) {
     size_t whole = bytes.size() & ~size_t{1};
     text.reserve(text.size() + whole / 2);
     for (size_t i = 0; i < whole; i += 2) {
-        auto lo = static_cast<unsigned char>(bytes[i]), hi = static_cast<unsigned char>(bytes[i + 1]);
+        auto lo = static_cast<unsigned char>(bytes[i]),
+             hi = static_cast<unsigned char>(bytes[i + 1]);
         text.push_back(static_cast<wchar_t>(lo | (hi << 8)));
     }
     if (whole < bytes.size()) pendingByte_.assign(1, bytes[whole]);

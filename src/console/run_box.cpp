@@ -7,7 +7,8 @@
 #include <vector>
 
 #include "console/run_box_line.h"
-#include "mainwin/main_form.h"
+#include "ui/error_modes.h"
+#include "ui/form.h"
 #include "ui/runtime.h"
 #include "win/handles.h"
 
@@ -104,17 +105,16 @@ void StartProcess(const std::wstring& commandLine) {
 
 }  // namespace
 
-RunBox::RunBox(mainwin::MainForm& main) : main_(main) {
-    ui::Form& f = main_.Form();
-    f.Design(L"Command1").Click = [this] { Command1_Click(); };
-    f.Design(L"Text1").KeyPress = [this](int& key) { Text1_KeyPress(key); };
-    f.Design(L"Command3").Click = [this] { Command3_Click(); };
-    f.Design(L"Label4").Click = [this] { Label4_Click(); };
-    f.Design(L"Label3").Click = [this] { Label3_Click(); };
+RunBox::RunBox(ui::Form& form) : form_(form) {
+    form_.Design(L"Command1").Click = [this] { Command1_Click(); };
+    form_.Design(L"Text1").KeyPress = [this](int& key) { Text1_KeyPress(key); };
+    form_.Design(L"Command3").Click = [this] { Command3_Click(); };
+    form_.Design(L"Label4").Click = [this] { Label4_Click(); };
+    form_.Design(L"Label3").Click = [this] { Label3_Click(); };
 }
 
 void RunBox::StartTyped() {
-    const std::wstring line = main_[L"Text1"].Text();
+    const std::wstring line = form_[L"Text1"].Text();
     const std::vector<RunCandidate> candidates = RunCandidates(line);
     if (candidates.empty()) return;
     // The system itself would also find a program whose unquoted path holds blanks, but then
@@ -132,22 +132,18 @@ void RunBox::StartTyped() {
 }
 
 void RunBox::Command1_Click() {
-    try {
-        StartTyped();
-    } catch (...) {
-    }
+    ui::ResumeNext([&] { StartTyped(); });
 }
 
 void RunBox::Text1_KeyPress(int& keyAscii) {
-    try {
+    ui::ResumeNext([&] {
         if (keyAscii == 13) StartTyped();
-    } catch (...) {
-    }
+    });
 }
 
 void RunBox::Command3_Click() { ui::Rt().End(); }
 
-void RunBox::Label4_Click() { main_.Form().Minimize(); }
+void RunBox::Label4_Click() { form_.Minimize(); }
 
 void RunBox::Label3_Click() {
     ui::Rt().MsgBox(L"Disabled by Administrator.", MB_OK | MB_ICONWARNING,

@@ -1,15 +1,16 @@
 // The run box ("Go"), the "Exit" button and the title strip's minimise and close spots.
 #pragma once
 
-namespace mainwin {
-class MainForm;
+namespace ui {
+class Form;
 }
 
 namespace console {
 
 class RunBox {
 public:
-    explicit RunBox(mainwin::MainForm& main);
+    // Binds the handlers of Command1, Text1, Command3, Label4 and Label3.
+    explicit RunBox(ui::Form& form);
 
     void Command1_Click();
     void Text1_KeyPress(int& keyAscii);
@@ -19,7 +20,7 @@ public:
 
 private:
     void StartTyped();
-    mainwin::MainForm& main_;
+    ui::Form& form_;
 };
 
 }  // namespace console

@@ -91,10 +91,10 @@ struct Shelvoxs::Reader {
     win::UniqueHandle dataReady;  // auto-reset: set when the queue stops being empty
     win::UniqueHandle spaceFree;  // auto-reset: set when a full queue drains
     std::mutex lock;
-    std::deque<std::string> chunks;  // one entry per successful read
-    bool finished = false;           // no more chunks will come
-    bool failed = false;             // ... because the reading thread itself failed
-    bool abandoned = false;          // the run no longer wants data
+    std::deque<std::string> chunks;             // one entry per successful read
+    bool finished = false;                      // no more chunks will come
+    bool failed = false;                        // ... because the reading thread itself failed
+    bool abandoned = false;                     // the run no longer wants data
     static constexpr size_t kMaxQueued = 4096;  // 1 MB: beyond that the child waits for us
 
     static DWORD WINAPI Run(void* arg) {
@@ -205,8 +205,8 @@ bool Shelvoxs::Execute(const std::wstring& commandLine) {
     win::UniqueHandle writeEnd;
     if (!CreatePipe(reader->pipe.Put(), writeEnd.Put(), &sa, 0)) {
         DWORD err = GetLastError();
-        ui::Rt().MsgBox(L"CreatePipe failed. Error: " + std::to_wstring(err),
-                        MB_OK | MB_ICONERROR, std::nullopt);
+        ui::Rt().MsgBox(L"CreatePipe failed. Error: " + std::to_wstring(err), MB_OK | MB_ICONERROR,
+                        std::nullopt);
         return false;
     }
     // The child only ever writes; keeping the read end out of it means a grandchild that
@@ -235,9 +235,9 @@ bool Shelvoxs::Execute(const std::wstring& commandLine) {
     std::vector<wchar_t> line(commandLine_.begin(), commandLine_.end());
     line.push_back(L'\0');
     // Started suspended so that it is inside the job before it can start anything itself.
-    BOOL started = CreateProcessW(nullptr, line.data(), &sa, &sa, TRUE,
-                                  NORMAL_PRIORITY_CLASS | CREATE_SUSPENDED, nullptr, nullptr, &si,
-                                  &pi);
+    BOOL started =
+        CreateProcessW(nullptr, line.data(), &sa, &sa, TRUE,
+                       NORMAL_PRIORITY_CLASS | CREATE_SUSPENDED, nullptr, nullptr, &si, &pi);
     if (started != TRUE) {
         reader->pipe.Reset();
         writeEnd.Reset();

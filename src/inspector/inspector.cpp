@@ -1,9 +1,8 @@
 #include "inspector/inspector.h"
 
-#include "mainwin/main_form.h"
-
 namespace inspector {
 
-Inspector::Inspector(mainwin::MainForm& main) : picker_(main), actions_(main), report_(main) {}
+Inspector::Inspector(ui::Form& form, int crossHairCursor)
+    : picker_(form, crossHairCursor), actions_(form), report_(form) {}
 
 }  // namespace inspector

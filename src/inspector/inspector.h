@@ -1,4 +1,4 @@
-// The window inspector on the main form: the cross-hair picker, the window actions and the
+// The window inspector on its form: the cross-hair picker, the window actions and the
 // window report.
 #pragma once
 
@@ -6,16 +6,17 @@
 #include "inspector/report_button.h"
 #include "inspector/window_actions.h"
 
-namespace mainwin {
-class MainForm;
+namespace ui {
+class Form;
 }
 
 namespace inspector {
 
 class Inspector {
 public:
-    // Binds the handlers of the controls the inspector serves.
-    explicit Inspector(mainwin::MainForm& main);
+    // Binds the handlers of the controls the inspector serves. crossHairCursor: the picker's
+    // cursor, a resource id of the program (0 or missing: the system's cross).
+    Inspector(ui::Form& form, int crossHairCursor);
 
     inspector::Picker& Picker() { return picker_; }
     WindowActions& Actions() { return actions_; }

@@ -4,59 +4,58 @@
 
 #include <windows.h>
 
-#include "app/resource.h"
 #include "inspector/handle_text.h"
 #include "inspector/window_queries.h"
-#include "mainwin/main_form.h"
+#include "ui/form.h"
 
 namespace inspector {
 namespace {
 
 constexpr int kLeft = 1;
 
-HCURSOR CrossHairCursor() {
-    HCURSOR c = LoadCursorW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDC_CROSSHAIR));
+HCURSOR CrossHairCursor(int id) {
+    HCURSOR c = id ? LoadCursorW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id)) : nullptr;
     // A host without our resources (a test program) still gets a cross-hair.
     return c ? c : LoadCursorW(nullptr, IDC_CROSS);
 }
 
 }  // namespace
 
-Picker::Picker(mainwin::MainForm& main) : main_(main) {
-    ui::Form& f = main_.Form();
-    f.Design(L"imgCursor").SetMouseIcon(CrossHairCursor());
-    ui::Control& box = f.Design(L"picCrossHair");
+Picker::Picker(ui::Form& form, int crossHairCursor) : form_(form) {
+    form_.Design(L"imgCursor").SetMouseIcon(CrossHairCursor(crossHairCursor));
+    ui::Control& box = form_.Design(L"picCrossHair");
     box.MouseDown = [this](int b, int s, int x, int y) { picCrossHair_MouseDown(b, s, x, y); };
     box.MouseMove = [this](int b, int s, int x, int y) { picCrossHair_MouseMove(b, s, x, y); };
     box.MouseUp = [this](int b, int s, int x, int y) { picCrossHair_MouseUp(b, s, x, y); };
-    f.GetTimer(L"Timer1").Tick = [this] { Timer1_Timer(); };
+    // The drag itself goes on by the rules of a lost release; only its mark goes.
+    box.LostCapture = [this] { mark_.Hide(); };
+    form_.GetTimer(L"Timer1").Tick = [this] { Timer1_Timer(); };
 }
 
 void Picker::picCrossHair_MouseDown(int button, int, int, int) {
     if (button != kLeft || blnDragging_) return;
     blnDragging_ = true;
-    ui::Form& f = main_.Form();
     // The box holds the mouse until the release, so this pointer shows wherever it goes.
-    f.SetMousePointer(f[L"imgCursor"].MouseIcon());
-    f[L"picCrossHair"].ClearPicture();
+    form_.SetMousePointer(form_[L"imgCursor"].MouseIcon());
+    form_[L"picCrossHair"].ClearPicture();
 }
 
 void Picker::picCrossHair_MouseMove(int button, int, int, int) {
     // The left button alone: holding another one as well pauses the updates.
     if (button != kLeft || !blnDragging_) return;
-    ShowWindowUnderPointer();
+    mark_.Show(ShowWindowUnderPointer());
 }
 
 void Picker::picCrossHair_MouseUp(int button, int, int, int) {
+    mark_.Hide();
     if (button != kLeft || !blnDragging_) return;
     blnDragging_ = false;
-    ui::Form& f = main_.Form();
-    f.SetMousePointer(nullptr);
+    form_.SetMousePointer(nullptr);
     // The box owns what it shows, so it gets its own copy of the shared cursor.
-    f[L"picCrossHair"].SetIcon(CopyIcon(f[L"imgCursor"].MouseIcon()));
+    form_[L"picCrossHair"].SetIcon(CopyIcon(form_[L"imgCursor"].MouseIcon()));
 }
 
-void Picker::ShowWindowUnderPointer() {
+HWND Picker::ShowWindowUnderPointer() {
     RECT rect = {0, 0, 0, 0};
     POINT pt = {0, 0};
     GetCursorPos(&pt);
@@ -69,23 +68,23 @@ void Picker::ShowWindowUnderPointer() {
     std::wstring parentTitle = AnsiWindowText(p);
     std::wstring parentClass = AnsiClassName(p);
 
-    ui::Form& f = main_.Form();
     std::wstring handle = HandleText(HandleNumber(h));
-    f[L"txthWnd"].SetText(handle);
-    f[L"txtTitle"].SetText(title);
-    f[L"txtClass"].SetText(cls);
-    f[L"txtStyle"].SetText(style);
-    f[L"txtRect"].SetText(RectText(rect.left, rect.top, rect.right, rect.bottom));
-    f[L"txtParent"].SetText(HandleText(HandleNumber(p)));
-    f[L"txtParentText"].SetText(parentTitle);
-    f[L"txtParentClass"].SetText(parentClass);
-    f[L"txtMhWnd"].SetText(handle);
+    form_[L"txthWnd"].SetText(handle);
+    form_[L"txtTitle"].SetText(title);
+    form_[L"txtClass"].SetText(cls);
+    form_[L"txtStyle"].SetText(style);
+    form_[L"txtRect"].SetText(RectText(rect.left, rect.top, rect.right, rect.bottom));
+    form_[L"txtParent"].SetText(HandleText(HandleNumber(p)));
+    form_[L"txtParentText"].SetText(parentTitle);
+    form_[L"txtParentClass"].SetText(parentClass);
+    form_[L"txtMhWnd"].SetText(handle);
+    return h;
 }
 
 void Picker::Timer1_Timer() {
     POINT pt = {0, 0};
     GetCursorPos(&pt);
-    main_.Form()[L"lblCordi"].SetText(PointerCaption(pt.x, pt.y));
+    form_[L"lblCordi"].SetText(PointerCaption(pt.x, pt.y));
 }
 
 }  // namespace inspector

@@ -1,22 +1,23 @@
 // "Copy to Clipboard": the eight-line report of the window picked last.
 #pragma once
 
-namespace mainwin {
-class MainForm;
+namespace ui {
+class Form;
 }
 
 namespace inspector {
 
 class ReportButton {
 public:
-    explicit ReportButton(mainwin::MainForm& main);
+    // Binds cmdCopy of the form that holds the inspector's boxes.
+    explicit ReportButton(ui::Form& form);
 
     // Builds the report from what the inspector's boxes hold now and replaces the clipboard's
     // content with it. A clipboard held by another program makes it do nothing.
     void cmdCopy_Click();
 
 private:
-    mainwin::MainForm& main_;
+    ui::Form& form_;
 };
 
 }  // namespace inspector

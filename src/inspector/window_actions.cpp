@@ -10,7 +10,8 @@
 
 #include "inspector/handle_text.h"
 #include "inspector/window_queries.h"
-#include "mainwin/main_form.h"
+#include "ui/error_modes.h"
+#include "ui/form.h"
 #include "ui/runtime.h"
 
 namespace inspector {
@@ -25,14 +26,19 @@ public:
         std::deque<std::function<void()>>& queue = queues_[targetThread];
         queue.push_back(std::move(call));
         if (queue.size() > 1) return;  // its worker is still busy and will take this one next
-        try {
+        bool started = false;
+        ui::ResumeNext([&] {
             std::thread([self = shared_from_this(), targetThread] {
-                self->Drain(targetThread);
+                // A thread procedure: whatever fails in it ends the worker, never the program.
+                ui::AtBoundary(false, [&] {
+                    self->Drain(targetThread);
+                    return true;
+                });
             }).detach();
-        } catch (...) {
-            // No thread to be had: the call is dropped, as any other failure is.
-            queues_.erase(targetThread);
-        }
+            started = true;
+        });
+        // No thread to be had: the call is dropped, as any other failure is.
+        if (!started) queues_.erase(targetThread);
     }
 
 private:
@@ -43,10 +49,7 @@ private:
                 std::lock_guard<std::mutex> lock(mutex_);
                 call = queues_[targetThread].front();
             }
-            try {
-                call();
-            } catch (...) {
-            }
+            ui::ResumeNext(call);
             std::lock_guard<std::mutex> lock(mutex_);
             std::deque<std::function<void()>>& queue = queues_[targetThread];
             queue.pop_front();
@@ -84,9 +87,8 @@ void TopmostBand(HWND h, HWND after) {
 
 }  // namespace
 
-WindowActions::WindowActions(mainwin::MainForm& main)
-    : main_(main), deliveries_(std::make_shared<Deliveries>()) {
-    ui::Form& f = main_.Form();
+WindowActions::WindowActions(ui::Form& form)
+    : form_(form), deliveries_(std::make_shared<Deliveries>()) {
     const std::pair<const wchar_t*, void (WindowActions::*)()> buttons[] = {
         {L"cmdMaximize", &WindowActions::cmdMaximize_Click},
         {L"cmdMinimize", &WindowActions::cmdMinimize_Click},
@@ -103,23 +105,22 @@ WindowActions::WindowActions(mainwin::MainForm& main)
     };
     for (const auto& [name, handler] : buttons) {
         auto h = handler;
-        f.Design(name).Click = [this, h] { (this->*h)(); };
+        form_.Design(name).Click = [this, h] { (this->*h)(); };
     }
 }
 
 std::optional<HWND> WindowActions::PickedWindow() {
     // A form that is gone is not brought back just to read a box.
-    if (!main_.Form().Loaded()) return std::nullopt;
-    std::optional<int32_t> number = ParseHandleText(main_[L"txtMhWnd"].Text());
+    if (!form_.Loaded()) return std::nullopt;
+    std::optional<int32_t> number = ParseHandleText(form_[L"txtMhWnd"].Text());
     if (!number) return std::nullopt;
     return HandleOf(*number);
 }
 
 void WindowActions::OnPicked(const std::function<void(HWND)>& call) {
-    try {
+    ui::ResumeNext([&] {
         if (std::optional<HWND> h = PickedWindow()) call(*h);
-    } catch (...) {
-    }
+    });
 }
 
 void WindowActions::WithoutWaiting(HWND h, std::function<void()> call) {
@@ -173,15 +174,14 @@ void WindowActions::cmdShow_Click() {
 }
 
 void WindowActions::cmdSetTitle_Click() {
-    try {
+    ui::ResumeNext([&] {
         // Asked first, so the box comes up even when nothing has been picked yet.
         std::wstring title = ui::Rt().InputBox(L"Enter new window title:", L"Ozmiscope +", L"");
         // Cancel gives an empty text, and that is applied like any other. Wide, so that the
         // title is exactly what was typed, whatever the ANSI code page.
         OnPicked(
             [&](HWND h) { WithoutWaiting(h, [h, title] { SetWindowTextW(h, title.c_str()); }); });
-    } catch (...) {
-    }
+    });
 }
 
 void WindowActions::cmdTerminate_Click() {

@@ -7,8 +7,8 @@
 #include <memory>
 #include <optional>
 
-namespace mainwin {
-class MainForm;
+namespace ui {
+class Form;
 }
 
 namespace inspector {
@@ -17,7 +17,8 @@ class Deliveries;
 
 class WindowActions {
 public:
-    explicit WindowActions(mainwin::MainForm& main);
+    // Binds the "Manage Window" buttons of the form, which also holds txtMhWnd.
+    explicit WindowActions(ui::Form& form);
 
     void cmdMaximize_Click();
     void cmdMinimize_Click();
@@ -43,7 +44,7 @@ private:
     // otherwise on a worker, so that a window that never answers cannot hold ours still.
     void WithoutWaiting(HWND h, std::function<void()> call);
 
-    mainwin::MainForm& main_;
+    ui::Form& form_;
     // Shared with the workers, which may outlive this object while a window keeps them.
     std::shared_ptr<Deliveries> deliveries_;
 };

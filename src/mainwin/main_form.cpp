@@ -34,6 +34,7 @@ const unsigned kSeeThrough = ui::kTransparent;
 const unsigned kReadOnly = ui::kReadOnly;
 const unsigned kHidden = ui::kHidden;
 
+// clang-format off
 // name, kind, caption, left, top, width, height, tab, frame, flags, font, back, fore, picture
 const std::vector<ui::ControlDef> kLayout = {
     // In the visible client area.
@@ -103,11 +104,12 @@ const std::vector<ui::ControlDef> kLayout = {
 };
 
 const ui::FormDef kForm = {L"frmShelvox", 12855, 7935, ui::Border::FixedSingle, kFormGrey, kDefault, 0, IDI_APP};
+// clang-format on
 
 // The nine inspector boxes, in the order their borders are flattened.
-const wchar_t* const kFlatBoxes[] = {L"txthWnd",       L"txtTitle",       L"txtClass",
-                                     L"txtRect",       L"txtParent",      L"txtParentText",
-                                     L"txtParentClass", L"txtStyle",      L"txtMhWnd"};
+const wchar_t* const kFlatBoxes[] = {L"txthWnd",        L"txtTitle",  L"txtClass",
+                                     L"txtRect",        L"txtParent", L"txtParentText",
+                                     L"txtParentClass", L"txtStyle",  L"txtMhWnd"};
 
 HWND AsHwnd(int32_t h) { return reinterpret_cast<HWND>(static_cast<intptr_t>(h)); }
 int32_t AsInt(HWND h) { return static_cast<int32_t>(reinterpret_cast<intptr_t>(h)); }
@@ -124,10 +126,11 @@ MainForm::MainForm() : form_(kForm, kLayout) {
     form_.Load = [this] { Form_Load(); };
     form_.Design(L"chkOnTop").Click = [this] { chkOnTop_Click(); };
     form_.Design(L"cmdClose").Click = [this] { cmdClose_Click(); };
-    console_ = std::make_unique<console::ConsolePane>(*this);
-    runBox_ = std::make_unique<console::RunBox>(*this);
-    processes_ = std::make_unique<processes::ProcessList>(*this);
-    inspector_ = std::make_unique<inspector::Inspector>(*this);
+    // The runner is made on each load, so the pane asks for it each time it needs it.
+    console_ = std::make_unique<console::ConsolePane>(form_, [this] { return objDOS_.get(); });
+    runBox_ = std::make_unique<console::RunBox>(form_);
+    processes_ = std::make_unique<processes::ProcessList>(form_);
+    inspector_ = std::make_unique<inspector::Inspector>(form_, IDC_CROSSHAIR);
 }
 
 MainForm::~MainForm() = default;

@@ -1,5 +1,6 @@
-// frmShelvox: the main window. It owns every control, the command runner and the state the
-// tools share; each tool's folder attaches its own handlers to the controls it serves.
+// frmShelvox: the main window. It owns every control and the command runner, and it is the
+// one place that knows every tool: it makes each tool on its form and hands it what it needs;
+// each tool binds its own handlers to the controls it serves.
 #pragma once
 #include <cstdint>
 #include <memory>

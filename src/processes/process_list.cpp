@@ -7,8 +7,9 @@
 #include <iterator>
 #include <string_view>
 
-#include "mainwin/main_form.h"
 #include "processes/name_match.h"
+#include "ui/error_modes.h"
+#include "ui/form.h"
 #include "win/handles.h"
 
 namespace processes {
@@ -22,15 +23,6 @@ static_assert(sizeof(PROCESSENTRY32W::szExeFile) / sizeof(WCHAR) == kExeFieldCha
 
 HANDLE SystemSnapshot() { return CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0); }
 
-// The buttons ignore any failure and go on with their next step.
-template <typename Step>
-void ResumeNext(Step&& step) {
-    try {
-        step();
-    } catch (...) {
-    }
-}
-
 void EndProcess(DWORD pid) {
     // Nothing is checked: a process we may not end, or one that has just ended, simply
     // stays out of the list until the next refresh.
@@ -40,10 +32,9 @@ void EndProcess(DWORD pid) {
 
 }  // namespace
 
-ProcessList::ProcessList(mainwin::MainForm& main) : main_(main), snapshot_(SystemSnapshot) {
-    ui::Form& f = main_.Form();
-    f.Design(L"cmdRefresh").Click = [this] { cmdRefresh_Click(); };
-    f.Design(L"cmdTerminateProcess").Click = [this] { cmdTerminateProcess_Click(); };
+ProcessList::ProcessList(ui::Form& form) : form_(form), snapshot_(SystemSnapshot) {
+    form_.Design(L"cmdRefresh").Click = [this] { cmdRefresh_Click(); };
+    form_.Design(L"cmdTerminateProcess").Click = [this] { cmdTerminateProcess_Click(); };
 }
 
 void ProcessList::SetSnapshotSource(SnapshotSource source) {
@@ -51,7 +42,7 @@ void ProcessList::SetSnapshotSource(SnapshotSource source) {
 }
 
 void ProcessList::RefreshProcessList(const std::wstring& endName) {
-    ui::Control& list = main_[L"lstProcess"];
+    ui::Control& list = form_[L"lstProcess"];
     win::UniqueHandle snapshot(snapshot_());
     if (!snapshot) {
         list.AddItem(kCannotEnumerate);
@@ -75,16 +66,17 @@ void ProcessList::RefreshProcessList(const std::wstring& endName) {
     }
 }
 
+// The buttons ignore any failure and go on with their next step.
 void ProcessList::cmdRefresh_Click() {
-    ResumeNext([&] { RefreshProcessList(L""); });
+    ui::ResumeNext([&] { RefreshProcessList(L""); });
 }
 
 void ProcessList::cmdTerminateProcess_Click() {
     int index = -1;
     std::wstring name;
-    ResumeNext([&] { index = main_[L"lstProcess"].ListIndex(); });
-    ResumeNext([&] { name = main_[L"lstProcess"].List(index); });
-    ResumeNext([&] { RefreshProcessList(name); });
+    ui::ResumeNext([&] { index = form_[L"lstProcess"].ListIndex(); });
+    ui::ResumeNext([&] { name = form_[L"lstProcess"].List(index); });
+    ui::ResumeNext([&] { RefreshProcessList(name); });
 }
 
 }  // namespace processes

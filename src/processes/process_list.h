@@ -5,8 +5,8 @@
 #include <functional>
 #include <string>
 
-namespace mainwin {
-class MainForm;
+namespace ui {
+class Form;
 }
 
 namespace processes {
@@ -20,7 +20,8 @@ public:
     // it; INVALID_HANDLE_VALUE (or null) means the snapshot failed.
     using SnapshotSource = std::function<HANDLE()>;
 
-    explicit ProcessList(mainwin::MainForm& main);
+    // Binds the handlers of cmdRefresh and cmdTerminateProcess; the list is lstProcess.
+    explicit ProcessList(ui::Form& form);
 
     // Rebuilds lstProcess from a fresh snapshot, in snapshot order; ends instead of listing
     // every process whose executable name begins with endName (when it is not empty). When no
@@ -36,7 +37,7 @@ public:
     void SetSnapshotSource(SnapshotSource source);
 
 private:
-    mainwin::MainForm& main_;
+    ui::Form& form_;
     SnapshotSource snapshot_;
 };
 

@@ -1,10 +1,9 @@
-// mvAbout: the about box.
+// mvAbout: the about box. Its handlers skip a step that fails, silently, as the start-up
+// screens' do.
 #include "startup/about_form.h"
 
-#include "app/resource.h"
-#include "mainwin/main_form.h"
 #include "startup/maker.h"
-#include "startup/resume_next.h"
+#include "ui/error_modes.h"
 #include "ui/runtime.h"
 
 namespace startup {
@@ -16,6 +15,7 @@ const COLORREF kNone = ui::kDefaultColor;
 const ui::FontSpec kDefault = {};
 const ui::FontSpec kTahoma975 = {L"Tahoma", 9.75, false};
 
+// clang-format off
 // name, kind, caption, left, top, width, height, tab, frame, flags, font, back, fore, picture
 const std::vector<ui::ControlDef> kLayout = {
     {L"Command1", Kind::Button, L"Close", 10680, 5520, 1095, 375, 0, nullptr, ui::kGraphical, kTahoma975, RGB(128, 128, 128), kNone, 0},
@@ -23,16 +23,21 @@ const std::vector<ui::ControlDef> kLayout = {
     {L"Label2", Kind::Label, L"____________________________________", 360, 4920, 3255, 375, -1, nullptr, ui::kTransparent, {L"MS Sans Serif", 13.5, false}, kNone, kNone, 0},
     {L"Label1", Kind::Label, L"", 120, 5520, 9855, 375, -1, nullptr, ui::kTransparent, {L"Tahoma", 9.75, true}, kNone, RGB(255, 255, 255), 0},
 };
+// clang-format on
 
-const ui::FormDef kForm = {L"mvAbout", 11865, 5970, ui::Border::None, RGB(0, 0, 0), kDefault, IDB_ABOUT, IDI_APP};
+ui::FormDef Definition(const Artwork& art) {
+    return {L"mvAbout",   11865,    5970,        ui::Border::None,
+            RGB(0, 0, 0), kDefault, art.picture, art.icon};
+}
 
 }  // namespace
 
-AboutForm::AboutForm(mainwin::MainForm& main) : form_(kForm, kLayout), main_(main) {
+AboutForm::AboutForm(ui::Form& main, const Artwork& art)
+    : form_(Definition(art), kLayout), main_(main) {
     form_.Load = [this] { Form_Load(); };
     form_.Design(L"Label2").Click = [this] { Label2_Click(); };
     form_.Design(L"Command1").Click = [this] { Command1_Click(); };
-    main_.Form().Design(L"Command2").Click = [this] { Command2_Click(); };
+    main_.Design(L"Command2").Click = [this] { Command2_Click(); };
 }
 
 void AboutForm::Command2_Click() {
@@ -42,11 +47,11 @@ void AboutForm::Command2_Click() {
 }
 
 void AboutForm::Form_Load() {
-    ResumeNext([&] { form_[L"Label1"].SetText(main_[L"mvIns"].Text()); });
+    ui::ResumeNext([&] { form_[L"Label1"].SetText(main_[L"mvIns"].Text()); });
 }
 
 void AboutForm::Label2_Click() {
-    ResumeNext([&] {
+    ui::ResumeNext([&] {
         ui::Rt().ShellOpen(form_.Hwnd(), L"Open", kMakerWeb, L"", ui::ProgramFolder(),
                            SW_SHOWNORMAL);
     });

@@ -1,19 +1,17 @@
 // mvAbout: the about box. The main window's "About" button shows it; it reads the usage line
-// that the terms screen left in the main window, and its underline opens the maker's site.
+// that the terms screen left in the main window (mvIns), and its underline opens the maker's
+// site.
 #pragma once
 
+#include "startup/artwork.h"
 #include "ui/form.h"
-
-namespace mainwin {
-class MainForm;
-}
 
 namespace startup {
 
 class AboutForm {
 public:
-    // Binds the main window's "About" button to this box.
-    explicit AboutForm(mainwin::MainForm& main);
+    // Binds the main window's "About" button (Command2) to this box.
+    AboutForm(ui::Form& main, const Artwork& art);
     AboutForm(const AboutForm&) = delete;
     AboutForm& operator=(const AboutForm&) = delete;
 
@@ -27,7 +25,7 @@ public:
 
 private:
     ui::Form form_;
-    mainwin::MainForm& main_;
+    ui::Form& main_;
 };
 
 }  // namespace startup

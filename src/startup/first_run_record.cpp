@@ -42,8 +42,8 @@ std::wstring FirstRunRecordText(const std::array<std::wstring, 5>& lines) {
 }
 
 std::array<std::wstring, 5> FirstRunRecordLines(const std::wstring& firstStart) {
-    return {kMakerWeb, std::wstring(L"Developer: ") + kDeveloperCredit, kMakerSocial,
-            kProductName, firstStart};
+    return {kMakerWeb, std::wstring(L"Developer: ") + kDeveloperCredit, kMakerSocial, kProductName,
+            firstStart};
 }
 
 std::vector<std::string> ReadRecordItems(std::string_view bytes) {

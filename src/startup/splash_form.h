@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdint>
 
+#include "startup/artwork.h"
 #include "ui/form.h"
 
 namespace startup {
@@ -14,7 +15,7 @@ class SplashForm {
 public:
     // next: the form shown when the bar arrives (the terms screen). previousInstance: another
     // copy of the program is already running.
-    SplashForm(ui::Form& next, bool previousInstance);
+    SplashForm(ui::Form& next, bool previousInstance, const Artwork& art);
     SplashForm(const SplashForm&) = delete;
     SplashForm& operator=(const SplashForm&) = delete;
 

@@ -1,15 +1,15 @@
 // mvTerms: the terms screen and the first-run record.
+// Its handlers skip a step that fails, silently, and go on with the next (resume next): a
+// start-up screen must never stand between the user and the program with an error box.
 #include "startup/terms_form.h"
 
 #include <optional>
 
-#include "app/resource.h"
-#include "mainwin/main_form.h"
 #include "startup/first_run_record.h"
 #include "startup/maker.h"
-#include "startup/resume_next.h"
 #include "startup/terms_text.h"
 #include "startup/usage_line.h"
+#include "ui/error_modes.h"
 #include "ui/runtime.h"
 #include "win/text.h"
 
@@ -32,6 +32,7 @@ const size_t kLargestRecord = 64 * 1024;
 std::vector<ui::ControlDef> Layout() {
     // The check box takes the system's window colours as they are when the form is made.
     const COLORREF window = GetSysColor(COLOR_WINDOW), windowText = GetSysColor(COLOR_WINDOWTEXT);
+    // clang-format off
     // name, kind, caption, left, top, width, height, tab, frame, flags, font, back, fore, picture
     return {
         {L"Label2", Kind::Label, L"First Time Use Pop-up Menu", 4080, 120, 5535, 375, -1, nullptr, ui::kTransparent, {L"Tahoma", 14.25, false}, kNone, kWhite, 0},
@@ -45,14 +46,24 @@ std::vector<ui::ControlDef> Layout() {
         {L"Text3", Kind::TextBox, L"", 1080, 960, 3735, 495, -1, nullptr, ui::kHidden, kDefault, kNone, kNone, 0},
         {L"lstEmployee", Kind::ListBox, L"", 0, 0, 735, 870, -1, nullptr, ui::kHidden, kDefault, kNone, kNone, 0},
     };
+    // clang-format on
 }
 
-const ui::FormDef kForm = {L"mvTerms", 8985, 10485, ui::Border::None, RGB(236, 236, 232), {L"Tahoma", 11.25, false}, IDB_TERMS, IDI_APP};
+ui::FormDef Definition(const Artwork& art) {
+    return {L"mvTerms",
+            8985,
+            10485,
+            ui::Border::None,
+            RGB(236, 236, 232),
+            {L"Tahoma", 11.25, false},
+            art.picture,
+            art.icon};
+}
 
 }  // namespace
 
-TermsForm::TermsForm(mainwin::MainForm& main, std::wstring recordFolder)
-    : form_(kForm, Layout()),
+TermsForm::TermsForm(ui::Form& main, const Artwork& art, std::wstring recordFolder)
+    : form_(Definition(art), Layout()),
       main_(main),
       recordFolder_(std::move(recordFolder)),
       recordPath_(recordFolder_ + L"\\" + kRecordName) {
@@ -65,9 +76,9 @@ TermsForm::TermsForm(mainwin::MainForm& main, std::wstring recordFolder)
 
 void TermsForm::Form_Load() {
     // The box holds the terms from the start, as a design-time text would.
-    ResumeNext([&] { form_[L"Text1"].SetText(TermsText()); });
+    ui::ResumeNext([&] { form_[L"Text1"].SetText(TermsText()); });
     bool recorded = false;
-    ResumeNext([&] { recorded = FileExists(recordPath_); });
+    ui::ResumeNext([&] { recorded = FileExists(recordPath_); });
     if (!recorded) {
         // The first start: note it, and let the user read the terms.
         WriteRecord();
@@ -75,21 +86,22 @@ void TermsForm::Form_Load() {
     }
     ReadRecord();
     ui::Control& list = form_[L"lstEmployee"];
-    ResumeNext([&] { list.SetListIndex(kFirstStartItem); });
-    ResumeNext([&] {
-        form_[L"Text2"].SetText(list.ListIndex() < 0 ? std::wstring() : list.List(list.ListIndex()));
+    ui::ResumeNext([&] { list.SetListIndex(kFirstStartItem); });
+    ui::ResumeNext([&] {
+        form_[L"Text2"].SetText(list.ListIndex() < 0 ? std::wstring()
+                                                     : list.List(list.ListIndex()));
     });
     std::optional<long long> total;
-    ResumeNext([&] { total = DaysSinceRecorded(form_[L"Text2"].Text(), ui::Rt().Now()); });
-    ResumeNext([&] { form_[L"Text3"].SetText(UsageLine(total)); });
+    ui::ResumeNext([&] { total = DaysSinceRecorded(form_[L"Text2"].Text(), ui::Rt().Now()); });
+    ui::ResumeNext([&] { form_[L"Text3"].SetText(UsageLine(total)); });
     mora();
 }
 
 void TermsForm::WriteRecord() {
     // Only the last level is made: without C:\SAVE nothing is written, and the next start is
     // a first start again.
-    ResumeNext([&] { CreateDirectoryW(recordFolder_.c_str(), nullptr); });
-    ResumeNext([&] {
+    ui::ResumeNext([&] { CreateDirectoryW(recordFolder_.c_str(), nullptr); });
+    ui::ResumeNext([&] {
         WriteAnsiFile(recordPath_,
                       FirstRunRecordText(FirstRunRecordLines(ui::GeneralDateText(ui::Rt().Now()))));
     });
@@ -97,11 +109,11 @@ void TermsForm::WriteRecord() {
 
 void TermsForm::ReadRecord() {
     std::optional<std::string> bytes;
-    ResumeNext([&] { bytes = ReadSmallFile(recordPath_, kLargestRecord); });
+    ui::ResumeNext([&] { bytes = ReadSmallFile(recordPath_, kLargestRecord); });
     if (!bytes) return;  // cannot be opened or read: no items
     ui::Control& list = form_[L"lstEmployee"];
     for (const std::string& item : ReadRecordItems(*bytes)) {
-        ResumeNext([&] {
+        ui::ResumeNext([&] {
             employee_ = win::FromAnsi(item);
             list.AddItem(employee_);
         });
@@ -109,9 +121,9 @@ void TermsForm::ReadRecord() {
 }
 
 void TermsForm::mora() {
-    ResumeNext([&] { main_[L"mvIns"].SetText(form_[L"Text3"].Text()); });
-    ResumeNext([&] { main_.Form().Show(); });
-    ResumeNext([&] { form_.Unload(); });
+    ui::ResumeNext([&] { main_[L"mvIns"].SetText(form_[L"Text3"].Text()); });
+    ui::ResumeNext([&] { main_.Show(); });
+    ui::ResumeNext([&] { form_.Unload(); });
 }
 
 void TermsForm::Check1_Click() {
@@ -120,13 +132,13 @@ void TermsForm::Check1_Click() {
 
 void TermsForm::Command1_Click() {
     std::wstring caption;
-    ResumeNext([&] { caption = form_[L"Command1"].Text(); });
+    ui::ResumeNext([&] { caption = form_[L"Command1"].Text(); });
     if (caption == kExit) {
         // Declined: forget this start, so that the next one shows the terms again.
-        ResumeNext([&] { DeleteFileW(recordPath_.c_str()); });
+        ui::ResumeNext([&] { DeleteFileW(recordPath_.c_str()); });
         ui::Rt().End();
     }
-    ResumeNext([&] {
+    ui::ResumeNext([&] {
         ui::Rt().ShellOpen(form_.Hwnd(), L"Open", kMakerPhotos, L"", ui::ProgramFolder(),
                            SW_SHOWNORMAL);
     });

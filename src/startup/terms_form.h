@@ -5,19 +5,17 @@
 
 #include <string>
 
+#include "startup/artwork.h"
 #include "startup/record_file.h"
 #include "ui/form.h"
-
-namespace mainwin {
-class MainForm;
-}
 
 namespace startup {
 
 class TermsForm {
 public:
+    // main: the main window, which the terms screen hands over to (its usage line in mvIns).
     // recordFolder: the folder of the first-run record (tests point it elsewhere).
-    explicit TermsForm(mainwin::MainForm& main, std::wstring recordFolder = kRecordFolder);
+    TermsForm(ui::Form& main, const Artwork& art, std::wstring recordFolder = kRecordFolder);
     TermsForm(const TermsForm&) = delete;
     TermsForm& operator=(const TermsForm&) = delete;
 
@@ -37,7 +35,7 @@ private:
     void ReadRecord();
 
     ui::Form form_;
-    mainwin::MainForm& main_;
+    ui::Form& main_;
     std::wstring recordFolder_, recordPath_;
     std::wstring employee_;  // the item last read from the record
 };

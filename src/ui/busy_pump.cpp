@@ -18,8 +18,12 @@ void EndMouseGesture() {
     if (GetCapture() == capture) ReleaseCapture();
 }
 
-BusyPump::BusyPump(Form& form, Control* cancel, std::function<void()> onCancel)
-    : form_(form), cancel_(cancel), onCancel_(std::move(onCancel)), outer_(g_current) {
+BusyPump::BusyPump(Form& form, Control* cancel, std::function<void()> onCancel, Control* typeAhead)
+    : form_(form),
+      cancel_(cancel),
+      onCancel_(std::move(onCancel)),
+      typeAhead_(typeAhead),
+      outer_(g_current) {
     // Before the gate closes, so that the gesture's owner still hears the release.
     EndMouseGesture();
     g_current = this;
@@ -40,6 +44,8 @@ BusyPump::~BusyPump() {
         if (cancel_) cancel_->SetVisible(false);
         form_.SetMousePointer(nullptr);
     }
+    for (const MSG& m : typed_)
+        if (IsWindow(m.hwnd)) PostMessageW(m.hwnd, m.message, m.wParam, m.lParam);
     for (const MSG& m : held_) PostMessageW(m.hwnd, m.message, m.wParam, m.lParam);
     if (quit_) PostQuitMessage(quitCode_);
 }
@@ -74,7 +80,14 @@ void BusyPump::Pump() {
         }
         if (m == WM_TIMER) continue;
         if (m >= WM_KEYFIRST && m <= WM_KEYLAST) {
-            if (m == WM_KEYDOWN && msg.wParam == VK_ESCAPE && onCancel_) onCancel_();
+            if (m == WM_KEYDOWN && msg.wParam == VK_ESCAPE) {
+                if (onCancel_) onCancel_();
+            } else if (typeAhead_ && typeAhead_->Hwnd() && msg.hwnd == typeAhead_->Hwnd()) {
+                // Made into characters now, while the keyboard's state is the one they were
+                // typed with; the characters are kept.
+                if (m == WM_KEYDOWN) TranslateMessage(&msg);
+                if (m == WM_CHAR) typed_.push_back(msg);
+            }
             continue;
         }
         bool mouse = (m >= WM_MOUSEFIRST && m <= WM_MOUSELAST) ||

@@ -19,7 +19,10 @@ class BusyPump {
 public:
     // cancel may be nullptr. A mouse gesture under way ends here, with its release, so that
     // no capture outlives the operation. Nothing changes on screen until the first Pump().
-    BusyPump(Form& form, Control* cancel, std::function<void()> onCancel);
+    // Characters typed into typeAhead (when given) are kept, in order, and reach it once the
+    // operation has ended, as a terminal keeps what is typed while a command runs.
+    BusyPump(Form& form, Control* cancel, std::function<void()> onCancel,
+             Control* typeAhead = nullptr);
     ~BusyPump();
     BusyPump(const BusyPump&) = delete;
     BusyPump& operator=(const BusyPump&) = delete;
@@ -42,11 +45,13 @@ private:
     Form& form_;
     Control* cancel_;
     std::function<void()> onCancel_;
+    Control* typeAhead_;
     BusyPump* outer_;
     bool active_ = false;
     bool quit_ = false;
     int quitCode_ = 0;
-    std::vector<MSG> held_;  // close requests, posted again afterwards
+    std::vector<MSG> held_;   // close requests, posted again afterwards
+    std::vector<MSG> typed_;  // characters typed ahead, posted again afterwards
 };
 
 // Ends a mouse gesture of this thread that holds the capture: its window gets WM_CANCELMODE

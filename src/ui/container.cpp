@@ -48,6 +48,12 @@ LRESULT CALLBACK Control::ContainerProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM l
                     return 0;
                 }
                 break;
+            case WM_CAPTURECHANGED:
+                // Taken by another window (not let go by us): the buttons still count as held.
+                if (c->def_.kind == Kind::PictureBox && c->heldButtons_ &&
+                    reinterpret_cast<HWND>(lp) != hwnd && Form::MayRaise(*c) && c->LostCapture)
+                    Guarded(c->LostCapture);
+                break;
             case WM_GETDLGCODE:
                 return DLGC_WANTCHARS;
             case WM_NCDESTROY:

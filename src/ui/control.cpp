@@ -132,7 +132,10 @@ void Control::SetValue(int value) {
     value_ = value;
     if (hwnd_)
         SendMessageW(hwnd_, BM_SETCHECK,
-                     value == 1 ? BST_CHECKED : value == 2 ? BST_INDETERMINATE : BST_UNCHECKED, 0);
+                     value == 1   ? BST_CHECKED
+                     : value == 2 ? BST_INDETERMINATE
+                                  : BST_UNCHECKED,
+                     0);
     Guarded(Click);
 }
 
@@ -166,8 +169,8 @@ std::wstring Control::List(int index) const {
     LRESULT n = SendMessageW(hwnd_, LB_GETTEXTLEN, static_cast<WPARAM>(index), 0);
     if (n == LB_ERR || n < 0) return std::wstring();
     std::wstring s(static_cast<size_t>(n) + 1, L'\0');
-    LRESULT got =
-        SendMessageW(hwnd_, LB_GETTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&s[0]));
+    LRESULT got = SendMessageW(hwnd_, LB_GETTEXT, static_cast<WPARAM>(index),
+                               reinterpret_cast<LPARAM>(&s[0]));
     s.resize(got == LB_ERR ? 0 : static_cast<size_t>(got));
     return s;
 }

@@ -9,9 +9,9 @@ namespace ui {
 
 void Control::Create(HWND parent, int dpi) {
     if (def_.picture && !bitmap_)
-        bitmap_.Reset(static_cast<HBITMAP>(LoadImageW(kit::Instance(),
-                                                      MAKEINTRESOURCEW(def_.picture),
-                                                      IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+        bitmap_.Reset(
+            static_cast<HBITMAP>(LoadImageW(kit::Instance(), MAKEINTRESOURCEW(def_.picture),
+                                            IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
     const kit::KindTraits& traits = kit::TraitsOf(def_.kind);
     if (!traits.windowClass) return;  // drawn by its container
 
@@ -72,6 +72,14 @@ LRESULT Control::HandleSubclassed(UINT msg, WPARAM wp, LPARAM lp) {
             if (def_.kind == Kind::TextBox && KeyPress && Form::MayRaise(*this)) {
                 int key = static_cast<int>(wp);
                 Guarded([&] { KeyPress(key); });
+                if (key == 0 || !IsWindow(hwnd)) return 0;
+                wp = static_cast<WPARAM>(key);
+            }
+            break;
+        case WM_KEYDOWN:
+            if (def_.kind == Kind::TextBox && KeyDown && Form::MayRaise(*this)) {
+                int key = static_cast<int>(wp);
+                Guarded([&] { KeyDown(key, kit::ShiftState()); });
                 if (key == 0 || !IsWindow(hwnd)) return 0;
                 wp = static_cast<WPARAM>(key);
             }

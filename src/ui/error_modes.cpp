@@ -27,7 +27,9 @@ std::wstring ModuleBaseName() {
 }  // namespace
 
 RuntimeError::RuntimeError(long n, std::wstring d, std::wstring s)
-    : std::runtime_error(win::ToAnsi(d)), number(n), description(std::move(d)),
+    : std::runtime_error(win::ToAnsi(d)),
+      number(n),
+      description(std::move(d)),
       source(std::move(s)) {}
 
 std::wstring ErrorReportText(const std::exception& e) {
@@ -51,8 +53,7 @@ void Guarded(const std::function<void()>& fn) {
     try {
         fn();
     } catch (const std::exception& e) {
-        ResumeNext(
-            [&] { Rt().MsgBox(ErrorReportText(e), MB_OK | MB_ICONERROR, std::nullopt); });
+        ResumeNext([&] { Rt().MsgBox(ErrorReportText(e), MB_OK | MB_ICONERROR, std::nullopt); });
     } catch (...) {
     }
 }

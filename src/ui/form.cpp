@@ -89,9 +89,9 @@ void Form::EnsureLoaded() {
     int w = r.right - r.left, h = r.bottom - r.top;
     int x = (GetSystemMetrics(SM_CXSCREEN) - w) / 2, y = (GetSystemMetrics(SM_CYSCREEN) - h) / 2;
     if (def_.picture)
-        picture_.Reset(static_cast<HBITMAP>(LoadImageW(kit::Instance(),
-                                                       MAKEINTRESOURCEW(def_.picture),
-                                                       IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+        picture_.Reset(
+            static_cast<HBITMAP>(LoadImageW(kit::Instance(), MAKEINTRESOURCEW(def_.picture),
+                                            IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
     hwnd_ = CreateWindowExW(ex, def_.name, L"", style, x, y, w, h, nullptr, nullptr,
                             kit::Instance(), this);
     if (!hwnd_) {

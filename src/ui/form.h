@@ -136,8 +136,13 @@ public:
     // Events.
     std::function<void()> Click, Change, GotFocus;
     std::function<void(int& keyAscii)> KeyPress;
+    // Text boxes: a key goes down; keyCode is the virtual key, shift 1/2/4 for Shift, Ctrl,
+    // Alt. Setting keyCode to 0 keeps the key from the box.
+    std::function<void(int& keyCode, int shift)> KeyDown;
     // button, shift, x, y (twips)
     std::function<void(int, int, int, int)> MouseDown, MouseMove, MouseUp;
+    // Picture boxes: another window took the mouse while buttons were held on this one.
+    std::function<void()> LostCapture;
 
 private:
     friend class Form;
@@ -187,7 +192,6 @@ struct Timer {
     // Whether ticks come: enabled, on a loaded form, and the system did not refuse it.
     bool Running() const { return enabled && started; }
 };
-
 
 class Form {
 public:

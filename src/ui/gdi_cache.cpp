@@ -20,10 +20,10 @@ HFONT Form::FontFor(const FontSpec& font) {
         std::wstring(face) + L"/" + std::to_wstring(points) + (font.bold ? L"b" : L"");
     auto it = fonts_.find(key);
     if (it != fonts_.end()) return it->second.Get();
-    HFONT f = CreateFontW(-static_cast<int>(std::lround(points * dpi_ / 72.0)), 0, 0, 0,
-                          font.bold ? FW_BOLD : FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET,
-                          OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH,
-                          face);
+    HFONT f =
+        CreateFontW(-static_cast<int>(std::lround(points * dpi_ / 72.0)), 0, 0, 0,
+                    font.bold ? FW_BOLD : FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                    CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, face);
     fonts_[key].Reset(f);
     return f;
 }

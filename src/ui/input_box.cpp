@@ -26,9 +26,9 @@ LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     auto* st = reinterpret_cast<State*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
     switch (msg) {
         case WM_NCCREATE:
-            SetWindowLongPtrW(hwnd, GWLP_USERDATA,
-                              reinterpret_cast<LONG_PTR>(
-                                  reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams));
+            SetWindowLongPtrW(
+                hwnd, GWLP_USERDATA,
+                reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams));
             break;
         case WM_COMMAND:
             if (!st) break;
@@ -95,11 +95,11 @@ std::wstring ShowInputBox(HWND owner, const std::wstring& prompt, const std::wst
 
     st.font = CreateFontW(-MulDiv(8, dpi, 72), 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0,
                           0, 0, L"Tahoma");
-    auto child = [&](const wchar_t* cls, const wchar_t* text, DWORD s, int id, int l, int t,
-                     int cw, int ch, DWORD ex = 0) {
-        HWND c = CreateWindowExW(ex, cls, text, WS_CHILD | WS_VISIBLE | s, px(l), px(t), px(cw),
-                                 px(ch), box, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                                 inst, nullptr);
+    auto child = [&](const wchar_t* cls, const wchar_t* text, DWORD s, int id, int l, int t, int cw,
+                     int ch, DWORD ex = 0) {
+        HWND c =
+            CreateWindowExW(ex, cls, text, WS_CHILD | WS_VISIBLE | s, px(l), px(t), px(cw), px(ch),
+                            box, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), inst, nullptr);
         SendMessageW(c, WM_SETFONT, reinterpret_cast<WPARAM>(st.font), FALSE);
         return c;
     };

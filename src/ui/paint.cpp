@@ -48,7 +48,8 @@ void Control::Paint(HDC dc, int dpi) {
         return;
     }
     RECT r = PixelRect(dpi);
-    if (!(def_.flags & kTransparent)) FillRect(dc, &r, form_.BrushFor(Or(def_.back, form_.def_.back)));
+    if (!(def_.flags & kTransparent))
+        FillRect(dc, &r, form_.BrushFor(Or(def_.back, form_.def_.back)));
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, Or(def_.fore, RGB(0, 0, 0)));
     win::ScopedSelect sel(dc, Font());

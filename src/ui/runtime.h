@@ -21,8 +21,7 @@ public:
     virtual std::wstring InputBox(const std::wstring& prompt, const std::wstring& title,
                                   const std::wstring& defaultText);
     virtual void ShellOpen(HWND owner, const std::wstring& operation, const std::wstring& file,
-                           const std::wstring& parameters, const std::wstring& directory,
-                           int show);
+                           const std::wstring& parameters, const std::wstring& directory, int show);
     virtual SYSTEMTIME Now();
     virtual std::wstring GetSetting(const std::wstring& app, const std::wstring& section,
                                     const std::wstring& key, const std::wstring& defaultValue);

@@ -2,15 +2,29 @@
 // appended text, however long the text already is, and painting touches only the rows in
 // view. It answers the edit-control messages a form and its tools use (WM_SETTEXT,
 // WM_GETTEXT, EM_SETSEL, EM_GETSEL, EM_REPLACESEL, EM_SCROLLCARET, EM_GETLINECOUNT,
-// EM_GETFIRSTVISIBLELINE, WM_COPY, WM_CUT, WM_PASTE) and sends EN_CHANGE, EN_SETFOCUS and
-// EN_KILLFOCUS to its parent like an edit control. Lines wrap at word boundaries.
+// EM_GETFIRSTVISIBLELINE, WM_COPY, WM_CUT, WM_PASTE, WM_CLEAR, WM_UNDO, EM_UNDO, EM_CANUNDO,
+// EM_EMPTYUNDOBUFFER) and sends EN_CHANGE, EN_SETFOCUS and EN_KILLFOCUS to its parent like an
+// edit control. Lines wrap at word boundaries. The user gets what an edit control offers: the
+// caret keys with Ctrl (by word) and Shift (extending the selection), Ctrl+Backspace, one level
+// of undo (Ctrl+Z; again redoes), double-click for a word and a context menu.
 #pragma once
 #include <windows.h>
+
+#include <vector>
 
 namespace ui {
 
 // The window class name; registered on first use.
 const wchar_t* TextViewClass();
 void RegisterTextView();
+
+// One item of a text box's context menu: the message that carries out its command (WM_UNDO,
+// WM_CUT, WM_COPY, WM_PASTE, WM_CLEAR, or EM_SETSEL for Select All), or 0 for a separator.
+struct TextMenuItem {
+    UINT command;
+    bool enabled;
+};
+// The context menu that box would offer now; empty for a window that is not a text view.
+std::vector<TextMenuItem> TextViewMenu(HWND box);
 
 }  // namespace ui

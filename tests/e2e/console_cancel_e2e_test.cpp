@@ -13,7 +13,6 @@
 namespace e2e {
 namespace {
 
-
 using testcounts::CountProcesses;
 
 struct CancelE2E : ::testing::Test {
@@ -27,9 +26,8 @@ struct CancelE2E : ::testing::Test {
         TypeText(L"\"" + TestChildPath() + L"\" tree");
         PressKey(VK_RETURN);
         // The output shows while the command still runs.
-        ASSERT_TRUE(WaitUntil([&] {
-            return Text(s(L"txtOutputs")).find(L"tick 2\r\n") != std::wstring::npos;
-        }));
+        ASSERT_TRUE(WaitUntil(
+            [&] { return Text(s(L"txtOutputs")).find(L"tick 2\r\n") != std::wstring::npos; }));
         EXPECT_EQ(CountProcesses(L"test_child.exe"), 2);
         EXPECT_TRUE(IsWindowVisible(s(L"cmdCancel"))) << "a visible way out while it runs";
     }

@@ -97,22 +97,23 @@ TEST(ConsoleE2E, TypedCommandAndEnterAppendOutputAndClearTheBox) {
     const std::wstring cafe = std::to_wstring(GetACP()) + L" caf\x00E9\r\n";
     EXPECT_TRUE(WaitUntil([&] {
         return Text(s(L"txtOutputs")) == expected + L"second\r\n" + cafe;
-    })) << "ends in: " << Escaped(Text(s(L"txtOutputs")).substr(expected.size()));
+    })) << "ends in: "
+        << Escaped(Text(s(L"txtOutputs")).substr(expected.size()));
 }
 
 TEST(ConsoleE2E, TabWalksTheTabOrderIntoUnseenControlsAndSpacePresses) {
     MainSession s = StartToMain();
     ASSERT_TRUE(s.main);
     ASSERT_EQ(FocusIn(s.main), s(L"txtCommand"));
-    const wchar_t* order[] = {L"cmdExecute", L"txtOutputs", L"Text1",     L"Command1",
-                              L"picCrossHair", L"txthWnd",  L"txtTitle",  L"txtClass",
-                              L"txtParent",  L"txtStyle",   L"cmdNormal", L"cmdMinimize",
-                              L"cmdMaximize", L"cmdFlash",  L"cmdEnable", L"cmdDisable",
-                              L"cmdSetTitle", L"cmdOnTop",  L"cmdNotOnTop", L"cmdHide",
-                              L"cmdShow",    L"cmdTerminate", L"lstProcess",
-                              L"cmdTerminateProcess", L"cmdRefresh", L"txtParentText",
-                              L"txtParentClass", L"txtRect", L"cmdCopy", L"Command2",
-                              L"Command3",   L"txtCommand"};
+    const wchar_t* order[] = {
+        L"cmdExecute",   L"txtOutputs",    L"Text1",          L"Command1",
+        L"picCrossHair", L"txthWnd",       L"txtTitle",       L"txtClass",
+        L"txtParent",    L"txtStyle",      L"cmdNormal",      L"cmdMinimize",
+        L"cmdMaximize",  L"cmdFlash",      L"cmdEnable",      L"cmdDisable",
+        L"cmdSetTitle",  L"cmdOnTop",      L"cmdNotOnTop",    L"cmdHide",
+        L"cmdShow",      L"cmdTerminate",  L"lstProcess",     L"cmdTerminateProcess",
+        L"cmdRefresh",   L"txtParentText", L"txtParentClass", L"txtRect",
+        L"cmdCopy",      L"Command2",      L"Command3",       L"txtCommand"};
     for (const wchar_t* name : order) {
         PressKey(VK_TAB);
         EXPECT_TRUE(WaitUntil([&] { return FocusIn(s.main) == s(name); }, 2000))

@@ -29,13 +29,13 @@ struct Placed {
 
 // A sample across the form: console, run box (in a frame), process list, inspector, frame.
 const Placed kPlaced[] = {
-    {L"txtOutputs", 120, 720, 8115, 4695},   {L"txtCommand", 120, 5880, 3615, 645},
-    {L"cmdExecute", 3840, 5880, 1515, 615},  {L"Command2", 5400, 5880, 1275, 615},
-    {L"Command3", 6720, 5880, 1275, 615},    {L"Frame1", 120, 6600, 7935, 1215},
-    {L"Text1", 120, 360, 6735, 645},         {L"Command1", 6960, 360, 795, 615},
-    {L"lstProcess", 8400, 720, 4335, 3300},  {L"picCrossHair", 8760, 4080, 855, 735},
-    {L"txtTitle", 8400, 4920, 4275, 405},    {L"Frame2", 8400, 5400, 4395, 2355},
-    {L"cmdMaximize", 120, 360, 2115, 315},   {L"cmdTerminate", 2160, 1800, 2115, 315},
+    {L"txtOutputs", 120, 720, 8115, 4695},  {L"txtCommand", 120, 5880, 3615, 645},
+    {L"cmdExecute", 3840, 5880, 1515, 615}, {L"Command2", 5400, 5880, 1275, 615},
+    {L"Command3", 6720, 5880, 1275, 615},   {L"Frame1", 120, 6600, 7935, 1215},
+    {L"Text1", 120, 360, 6735, 645},        {L"Command1", 6960, 360, 795, 615},
+    {L"lstProcess", 8400, 720, 4335, 3300}, {L"picCrossHair", 8760, 4080, 855, 735},
+    {L"txtTitle", 8400, 4920, 4275, 405},   {L"Frame2", 8400, 5400, 4395, 2355},
+    {L"cmdMaximize", 120, 360, 2115, 315},  {L"cmdTerminate", 2160, 1800, 2115, 315},
 };
 
 struct Caption {
@@ -46,9 +46,12 @@ struct Caption {
 };
 
 const Caption kCaptions[] = {
-    {L"Run Command", 9.75, false, 1515, 615}, {L"About", 9.75, false, 1275, 615},
-    {L"Always OnTop", 9.75, false, 2115, 315}, {L"Terminate", 9.75, false, 2115, 315},
-    {L"Go", 9.75, false, 795, 615},            {L"Exit", 9.75, false, 1275, 615},
+    {L"Run Command", 9.75, false, 1515, 615},
+    {L"About", 9.75, false, 1275, 615},
+    {L"Always OnTop", 9.75, false, 2115, 315},
+    {L"Terminate", 9.75, false, 2115, 315},
+    {L"Go", 9.75, false, 795, 615},
+    {L"Exit", 9.75, false, 1275, 615},
 };
 
 TEST(DpiE2E, LayoutScalesWithTheDisplayAndCaptionsFit) {

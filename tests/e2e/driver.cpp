@@ -44,8 +44,8 @@ std::unique_ptr<App> App::Start(const std::wstring& exe) {
     si.cb = sizeof si;
     std::wstring cmd = L"\"" + exe + L"\"";
     std::wstring dir = exe.substr(0, exe.find_last_of(L'\\'));
-    if (!CreateProcessW(exe.c_str(), &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, dir.c_str(),
-                        &si, &app->pi_))
+    if (!CreateProcessW(exe.c_str(), &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, dir.c_str(), &si,
+                        &app->pi_))
         return nullptr;
     WaitForInputIdle(app->pi_.hProcess, 10000);
     return app;

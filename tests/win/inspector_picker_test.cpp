@@ -7,8 +7,10 @@
 #include <string>
 #include <vector>
 
+#include "inspector/picker.h"
 #include "inspector/style_names.h"
 #include "inspector_support.h"
+#include "ui/form.h"
 
 namespace inspector_test {
 namespace {
@@ -255,6 +257,53 @@ TEST_F(PickerTest, AMovementCostsAFewQueriesAndWritesOnly) {
     // Nearly all of it is the nine edit boxes taking their new texts (about 3 ms under Wine on
     // an idle machine); the bound leaves room for a busy one and still catches any wait.
     EXPECT_LT(meanMs, 15.0);
+}
+
+// The picker needs no main window: a form with its box, its pointer image and the boxes it
+// fills will do, and a cursor id the program does not hold gives the system's cross.
+TEST(PickerOnItsOwnFormTest, PicksOnAFormOfItsOwnAndFallsBackToTheSystemCross) {
+    TestRuntime rt;
+    const COLORREF none = ui::kDefaultColor;
+    // clang-format off
+    std::vector<ui::ControlDef> layout = {
+        {L"picCrossHair", ui::Kind::PictureBox, L"", 120, 120, 855, 735, 0, nullptr, ui::kBorder, {}, none, none, 0},
+        {L"imgCursor", ui::Kind::Image, L"", 1200, 120, 240, 240, -1, nullptr, 0, {}, none, none, 0},
+    };
+    int top = 960;
+    for (const wchar_t* name : kNine) {
+        layout.push_back({name, ui::Kind::TextBox, L"", 120, top, 3000, 285, -1, nullptr, ui::kReadOnly, {}, none, none, 0});
+        top += 300;
+    }
+    // clang-format on
+    ui::Form form(
+        {L"PickerTestForm", 3300, top, ui::Border::FixedSingle, RGB(224, 224, 224), {}, 0, 0},
+        layout);
+    form.AddTimer(L"Timer1", 10, false);
+    const HCURSOR cross = LoadCursorW(nullptr, IDC_CROSS);
+    {
+        inspector::Picker noId(form, 0);
+        EXPECT_EQ(form.Design(L"imgCursor").MouseIcon(), cross);
+    }
+    // This test program has no cursor resources at all.
+    inspector::Picker picker(form, 201);
+    EXPECT_EQ(form.Design(L"imgCursor").MouseIcon(), cross);
+
+    form.Show();
+    TestWindow target(0x16CF0000, L"Picked on its own", RECT{400, 300, 600, 500});
+    ASSERT_TRUE(target.Hwnd());
+    PumpMessages(50);
+    const POINT p = Inside(target.Hwnd());
+    SetCursorPos(p.x, p.y);
+    form[L"picCrossHair"].MouseDown(1, 0, 0, 0);
+    EXPECT_TRUE(picker.Dragging());
+    form[L"picCrossHair"].MouseMove(1, 0, 0, 0);
+    form[L"picCrossHair"].MouseUp(1, 0, 0, 0);
+    EXPECT_FALSE(picker.Dragging());
+    EXPECT_EQ(form[L"txthWnd"].Text(), target.HandleText());
+    EXPECT_EQ(form[L"txtTitle"].Text(), L"Picked on its own");
+    EXPECT_EQ(form[L"txtMhWnd"].Text(), target.HandleText());
+    form.Unload();
+    PumpMessages();
 }
 
 }  // namespace

@@ -44,8 +44,10 @@ TEST_F(MainFormTest, LoadWritesTheWelcomeBlockAndFlattensTheNineBoxes) {
     Load();
     std::wstring text = Transcript();
     EXPECT_EQ(text, mainwin::WelcomeBlock(L"12/8/2026 2:05:09 PM"));
-    EXPECT_EQ(text.substr(0, text.find(L"\r\n")), L"Welcome to Moravelt 2nd Generation Dorvane V2.1.1");
-    EXPECT_NE(text.find(L"\r\n\r\nLoading Help Command.. Please Wait...\r\n\r\n"), std::wstring::npos);
+    EXPECT_EQ(text.substr(0, text.find(L"\r\n")),
+              L"Welcome to Moravelt 2nd Generation Dorvane V2.1.1");
+    EXPECT_NE(text.find(L"\r\n\r\nLoading Help Command.. Please Wait...\r\n\r\n"),
+              std::wstring::npos);
     EXPECT_EQ(text.substr(text.size() - 4), L"\r\n\r\n");
 
     for (const wchar_t* name : {L"txthWnd", L"txtTitle", L"txtClass", L"txtRect", L"txtParent",

@@ -1,5 +1,6 @@
 // The process list against the real process snapshot: copies of a small probe program run
 // under distinctive names, and the list ends them by name prefix, exactly and case-sensitively.
+// The list serves a small form of the test's own that holds only its three controls.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -12,6 +13,7 @@
 #include "probe_support.h"
 #include "processes/process_list.h"
 #include "test_runtime.h"
+#include "ui/form.h"
 
 using namespace std::string_literals;
 
@@ -19,17 +21,32 @@ namespace {
 
 const std::wstring kMessage = L"Cannot enumerate running process!";
 
+using ui::Kind;
+const COLORREF kNone = ui::kDefaultColor;
+
+// The process list's three controls and nothing else.
+// clang-format off
+const std::vector<ui::ControlDef> kLayout = {
+    {L"lstProcess", Kind::ListBox, L"", 120, 120, 4335, 3300, 0, nullptr, 0, {}, kNone, kNone, 0},
+    {L"cmdRefresh", Kind::Button, L"Refresh", 120, 3540, 1155, 315, 2, nullptr, 0, {}, kNone, kNone, 0},
+    {L"cmdTerminateProcess", Kind::Button, L"Terminate", 1380, 3540, 1155, 315, 1, nullptr, 0, {}, kNone, kNone, 0},
+};
+const ui::FormDef kForm = {L"ProcessListTestForm", 4575, 4000, ui::Border::FixedSingle, RGB(224, 224, 224), {}, 0, 0};
+// clang-format on
+
 struct ProcessListTest : ::testing::Test {
     TestRuntime rt;
     probe::TempFolder folder{L"dorvane-plist"};
-    std::unique_ptr<mainwin::MainForm> main;
+    std::unique_ptr<ui::Form> form;
+    std::unique_ptr<processes::ProcessList> tool;
 
     void TearDown() override {
         for (const wchar_t* name :
              {L"zqproc.exe", L"zqproc2.exe", L"zqprod.exe", L"zqproc.exe-b.exe", L"zqleak.exe"})
             probe::EndAllNamed(name);
-        if (main) main->Form().Unload();
-        main.reset();
+        if (form) form->Unload();
+        tool.reset();
+        form.reset();
         PumpMessages();
     }
 
@@ -42,15 +59,18 @@ struct ProcessListTest : ::testing::Test {
         return s;
     }
 
+    // Loads the form, which fills the list as the main window's load does.
     void Load() {
-        main = std::make_unique<mainwin::MainForm>();
-        main->Form().EnsureLoaded();
-        ASSERT_TRUE(main->Form().Loaded());
+        form = std::make_unique<ui::Form>(kForm, kLayout);
+        tool = std::make_unique<processes::ProcessList>(*form);
+        form->Load = [this] { tool->RefreshProcessList(L""); };
+        form->EnsureLoaded();
+        ASSERT_TRUE(form->Loaded());
     }
-    ui::Control& List() { return (*main)[L"lstProcess"]; }
-    processes::ProcessList& Processes() { return main->Processes(); }
+    ui::Control& List() { return (*form)[L"lstProcess"]; }
+    processes::ProcessList& Processes() { return *tool; }
     // A button's own Click event, as the form raises it.
-    void Press(const wchar_t* button) { (*main)[button].Click(); }
+    void Press(const wchar_t* button) { (*form)[button].Click(); }
 
     std::vector<std::wstring> Entries() {
         std::vector<std::wstring> out;
@@ -245,6 +265,29 @@ TEST_F(ProcessListTest, RefreshingAndEndingLeaveNoHandleOpen) {
     Processes().SetSnapshotSource([] { return INVALID_HANDLE_VALUE; });
     for (int i = 0; i < 10; ++i) Press(L"cmdRefresh");
     EXPECT_EQ(probe::HandleCount(), before) << "after failed snapshots";
+}
+
+// The main window is where the list is wired: its load lists the processes and its buttons
+// reach the list.
+TEST(ProcessListOnTheMainWindowTest, LoadListsTheProcessesAndRefreshReachesTheList) {
+    TestRuntime rt;
+    mainwin::MainForm main;
+    main.Form().EnsureLoaded();
+    ui::Control& list = main[L"lstProcess"];
+    auto count = [&](const std::wstring& name) {
+        int n = 0;
+        for (int i = 0; i < list.ListCount(); ++i) n += list.List(i) == name;
+        return n;
+    };
+    EXPECT_EQ(count(L"win_tests.exe"), 1);
+
+    list.AddItem(L"stale entry");
+    main[L"cmdRefresh"].Click();
+    EXPECT_EQ(count(L"stale entry"), 0);
+    EXPECT_EQ(count(L"win_tests.exe"), 1);
+    EXPECT_TRUE(rt.messages.empty());
+    main.Form().Unload();
+    PumpMessages();
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
-// The run box, "Exit" and the title strip's spots, on a main form created in the test process.
-// Programs are started for real: a probe program writes down how it was started.
+// The run box, "Exit" and the title strip's spots, on a small form of the test's own that holds
+// only the controls they serve. Programs are started for real: a probe program writes down how
+// it was started.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -12,38 +13,57 @@
 #include <string>
 #include <vector>
 
-#include "mainwin/main_form.h"
+#include "console/run_box.h"
 #include "probe_support.h"
 #include "test_runtime.h"
+#include "ui/form.h"
 
 namespace {
 
 // What the probe wrote: key=value lines.
 using Record = std::map<std::string, std::string>;
 
+using ui::Kind;
+const COLORREF kNone = ui::kDefaultColor;
+
+// The run box with "Go", "Exit" and the two spots of the title strip.
+// clang-format off
+const std::vector<ui::ControlDef> kLayout = {
+    {L"Label4", Kind::Label, L"", 6600, 0, 255, 255, -1, nullptr, ui::kTransparent, {}, kNone, kNone, 0},
+    {L"Label3", Kind::Label, L"", 7000, 0, 255, 255, -1, nullptr, ui::kTransparent, {}, kNone, kNone, 0},
+    {L"Text1", Kind::TextBox, L"", 120, 360, 6735, 645, 0, nullptr, 0, {}, kNone, kNone, 0},
+    {L"Command1", Kind::Button, L"Go", 6960, 360, 795, 615, 1, nullptr, 0, {}, kNone, kNone, 0},
+    {L"Command3", Kind::Button, L"Exit", 6960, 1080, 795, 615, 2, nullptr, 0, {}, kNone, kNone, 0},
+};
+const ui::FormDef kForm = {L"RunBoxTestForm", 7935, 1815, ui::Border::FixedSingle, RGB(224, 224, 224), {}, 0, 0};
+// clang-format on
+
 struct RunBoxTest : ::testing::Test {
     TestRuntime rt;
     probe::TempFolder folder{L"dorvane run box"};  // a blank in every path below it
     std::wstring recordFile;
-    std::unique_ptr<mainwin::MainForm> main;
+    std::unique_ptr<ui::Form> form;
+    std::unique_ptr<console::RunBox> runBox;
 
     void SetUp() override {
         recordFile = folder.Path() + L"started.txt";
         SetEnvironmentVariableW(L"DORVANE_PROBE_FILE", recordFile.c_str());
-        main = std::make_unique<mainwin::MainForm>();
-        main->Form().EnsureLoaded();
+        form = std::make_unique<ui::Form>(kForm, kLayout);
+        runBox = std::make_unique<console::RunBox>(*form);
+        form->EnsureLoaded();
     }
     void TearDown() override {
         SetEnvironmentVariableW(L"DORVANE_PROBE_FILE", nullptr);
         probe::EndAllNamed(L"zq probe.exe");
-        if (main) main->Form().Unload();
-        main.reset();
+        if (form) form->Unload();
+        runBox.reset();
+        form.reset();
         PumpMessages();
     }
 
-    ui::Control& Text1() { return (*main)[L"Text1"]; }
+    ui::Control& Text1() { return (*form)[L"Text1"]; }
     // The controls' own events, as the form raises them.
-    void Press(const wchar_t* control) { (*main)[control].Click(); }
+    void Press(const wchar_t* control) { (*form)[control].Click(); }
     void Type(int& key) { Text1().KeyPress(key); }
 
     // Waits for the probe's record; empty when no probe ran within ms.
@@ -220,7 +240,7 @@ TEST_F(RunBoxTest, FailuresToStartAreSilentAndLoseNothing) {
     }
     EXPECT_TRUE(rt.messages.empty()) << "no message for any failure";
     EXPECT_TRUE(TakeRecord(300).empty());
-    EXPECT_TRUE(main->Form().Loaded());
+    EXPECT_TRUE(form->Loaded());
 }
 
 TEST_F(RunBoxTest, TheStartedProgramRunsOnItsOwnAndNoHandleIsKept) {
@@ -245,7 +265,7 @@ TEST_F(RunBoxTest, TheStartedProgramRunsOnItsOwnAndNoHandleIsKept) {
 }
 
 TEST_F(RunBoxTest, CloseSpotOnlyWarnsMinimiseSpotMinimisesExitEnds) {
-    main->Form().Show();
+    form->Show();
     for (int i = 0; i < 2; ++i) {
         Press(L"Label3");
         ASSERT_EQ(rt.messages.size(), static_cast<size_t>(i + 1));
@@ -253,14 +273,14 @@ TEST_F(RunBoxTest, CloseSpotOnlyWarnsMinimiseSpotMinimisesExitEnds) {
         EXPECT_EQ(rt.messages[i].style, static_cast<UINT>(MB_OK | MB_ICONWARNING));
         EXPECT_EQ(rt.messages[i].title, std::optional<std::wstring>(L"Warning"));
         PumpMessages();
-        EXPECT_TRUE(main->Form().Loaded());
-        EXPECT_TRUE(IsWindowVisible(main->Form().Hwnd()));
+        EXPECT_TRUE(form->Loaded());
+        EXPECT_TRUE(IsWindowVisible(form->Hwnd()));
     }
 
     Press(L"Label4");
-    EXPECT_TRUE(IsIconic(main->Form().Hwnd()));
-    EXPECT_TRUE(main->Form().Loaded());
-    ShowWindow(main->Form().Hwnd(), SW_RESTORE);
+    EXPECT_TRUE(IsIconic(form->Hwnd()));
+    EXPECT_TRUE(form->Loaded());
+    ShowWindow(form->Hwnd(), SW_RESTORE);
 
     EXPECT_THROW(Press(L"Command3"), TestRuntime::EndCalled);
 }

@@ -56,7 +56,8 @@ TEST_F(RunnerTest, LargeOutputArrivesInChunksOfAtMost256AndEndsWithOneEmptyChunk
     EXPECT_EQ(result.size(), 70000u);
     EXPECT_EQ(result, Joined());
     EXPECT_EQ(runner.Outputs(), result);
-    EXPECT_EQ(rec.seenOutputsAtLastChunk, result) << "the listener sees the output already extended";
+    EXPECT_EQ(rec.seenOutputsAtLastChunk, result)
+        << "the listener sees the output already extended";
     EXPECT_EQ(result.substr(0, 5), L"abcde");
     EXPECT_EQ(result.substr(78, 4), L"\r\nab");
     EXPECT_TRUE(rt.messages.empty());

@@ -75,7 +75,8 @@ struct TermsTest : ::testing::Test {
     void Make(const std::wstring& recordFolder) {
         terms.reset();
         main = std::make_unique<mainwin::MainForm>();
-        terms = std::make_unique<startup::TermsForm>(*main, recordFolder);
+        terms =
+            std::make_unique<startup::TermsForm>(main->Form(), startup::Artwork{}, recordFolder);
     }
     void TearDown() override {
         if (terms) terms->Form().Unload();
@@ -283,8 +284,8 @@ TEST_F(TermsTest, AFolderWhereTheRecordShouldBeIsNoRecord) {
 
 struct SplashTest : ::testing::Test {
     StartupRuntime rt;
-    ui::Form next{ui::FormDef{L"SplashTestNext", 1500, 1500, ui::Border::None, RGB(0, 0, 0), {}, 0, 0},
-                  {}};
+    ui::Form next{
+        ui::FormDef{L"SplashTestNext", 1500, 1500, ui::Border::None, RGB(0, 0, 0), {}, 0, 0}, {}};
     std::unique_ptr<startup::SplashForm> splash;
     int nextLoads = 0;
     std::wstring captionAtHandover;
@@ -307,7 +308,7 @@ struct SplashTest : ::testing::Test {
 };
 
 TEST_F(SplashTest, LoadCutsTheWindowToATriangleAndMakesTheLogsFolder) {
-    splash = std::make_unique<startup::SplashForm>(next, false);
+    splash = std::make_unique<startup::SplashForm>(next, false, startup::Artwork{});
     splash->Form().EnsureLoaded();
     HWND h = splash->Form().Hwnd();
     ASSERT_TRUE(h);
@@ -345,7 +346,7 @@ TEST_F(SplashTest, LoadCutsTheWindowToATriangleAndMakesTheLogsFolder) {
 }
 
 TEST_F(SplashTest, TheBarMovesFiveTwipsATickAndHandsOverAtTick560) {
-    splash = std::make_unique<startup::SplashForm>(next, false);
+    splash = std::make_unique<startup::SplashForm>(next, false, startup::Artwork{});
     splash->Form().Show();
     ui::Control& bar = splash->Form()[L"Picture2"];
     ui::Control& caption = splash->Form()[L"Label3"];
@@ -373,7 +374,7 @@ TEST_F(SplashTest, HandsOverEvenWhenTheNextFormClosesItselfWhileLoading) {
         ++nextLoads;
         next.Unload();
     };
-    splash = std::make_unique<startup::SplashForm>(next, false);
+    splash = std::make_unique<startup::SplashForm>(next, false, startup::Artwork{});
     splash->Form().Show();
     for (int tick = 1; tick <= 560; ++tick) Tick();
     EXPECT_EQ(nextLoads, 1);
@@ -383,7 +384,7 @@ TEST_F(SplashTest, HandsOverEvenWhenTheNextFormClosesItselfWhileLoading) {
 
 TEST_F(SplashTest, ATimerTheSystemRefusesHandsOverAtOnceInsteadOfStayingForEver) {
     rt.refuseTimers = true;
-    splash = std::make_unique<startup::SplashForm>(next, false);
+    splash = std::make_unique<startup::SplashForm>(next, false, startup::Artwork{});
     splash->Form().Show();
     EXPECT_EQ(nextLoads, 1);
     EXPECT_TRUE(next.Loaded());
@@ -391,7 +392,7 @@ TEST_F(SplashTest, ATimerTheSystemRefusesHandsOverAtOnceInsteadOfStayingForEver)
 }
 
 TEST_F(SplashTest, RunsItsTicksAtThePlatformsPace) {
-    splash = std::make_unique<startup::SplashForm>(next, false);
+    splash = std::make_unique<startup::SplashForm>(next, false, startup::Artwork{});
     DWORD start = GetTickCount();
     splash->Form().Show();
     MSG msg;
@@ -407,7 +408,7 @@ TEST_F(SplashTest, RunsItsTicksAtThePlatformsPace) {
 }
 
 TEST_F(SplashTest, ASecondCopyWarnsAndEndsWithoutShowingOrMakingAnything) {
-    splash = std::make_unique<startup::SplashForm>(next, true);
+    splash = std::make_unique<startup::SplashForm>(next, true, startup::Artwork{});
     splash->Form().EnsureLoaded();
     ASSERT_EQ(rt.messages.size(), 1u);
     EXPECT_EQ(rt.messages[0].text, L"This application is already running!");
@@ -431,7 +432,7 @@ struct AboutTest : ::testing::Test {
 
     void SetUp() override {
         main = std::make_unique<mainwin::MainForm>();
-        about = std::make_unique<startup::AboutForm>(*main);
+        about = std::make_unique<startup::AboutForm>(main->Form(), startup::Artwork{});
         main->Form().Show();
     }
     void TearDown() override {

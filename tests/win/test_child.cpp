@@ -41,7 +41,8 @@ int main(int argc, char** argv) {
         std::string block;
         for (int i = 0; i < 65520; ++i) {
             bool eol = mode == "bytes" && i % 80 >= 78;
-            block.push_back(eol ? (i % 80 == 78 ? '\r' : '\n') : static_cast<char>('a' + i % 80 % 26));
+            block.push_back(eol ? (i % 80 == 78 ? '\r' : '\n')
+                                : static_cast<char>('a' + i % 80 % 26));
         }
         while (n > 0) {
             DWORD k = static_cast<DWORD>(n < 65520 ? n : 65520);
@@ -86,8 +87,8 @@ int main(int argc, char** argv) {
             STARTUPINFOA si = {};
             si.cb = sizeof si;
             PROCESS_INFORMATION pi = {};
-            if (CreateProcessA(nullptr, &cmd[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr,
-                               &si, &pi)) {
+            if (CreateProcessA(nullptr, &cmd[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si,
+                               &pi)) {
                 CloseHandle(pi.hThread);
                 CloseHandle(pi.hProcess);
             }
@@ -106,8 +107,8 @@ int main(int argc, char** argv) {
             text += std::to_string(static_cast<unsigned>(*p)) + (p[1] ? " " : "");
         WriteAll(out, text.data(), static_cast<DWORD>(text.size()));
     } else if (mode == "front" && argc > 2) {
-        HWND w = CreateWindowExW(0, L"STATIC", L"front", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 500,
-                                 300, 200, 120, nullptr, nullptr, nullptr, nullptr);
+        HWND w = CreateWindowExW(0, L"STATIC", L"front", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 500, 300,
+                                 200, 120, nullptr, nullptr, nullptr, nullptr);
         SetForegroundWindow(w);
         DWORD until = GetTickCount() + static_cast<DWORD>(atoi(argv[2]));
         while (GetTickCount() < until) {

@@ -37,8 +37,8 @@ public:
         auto it = settings.find(app + L"/" + section + L"/" + key);
         return it == settings.end() ? def : it->second;
     }
-    void SaveSetting(const std::wstring& app, const std::wstring& section,
-                     const std::wstring& key, const std::wstring& value) override {
+    void SaveSetting(const std::wstring& app, const std::wstring& section, const std::wstring& key,
+                     const std::wstring& value) override {
         settings[app + L"/" + section + L"/" + key] = value;
         saves.push_back(key + L"=" + value);
     }

@@ -1,0 +1,82 @@
+// The layout of a multi-line text box, without a window: the text, the start of every visual
+// row, wrapping at blanks by measured character widths, and the caret's steps through the text
+// (characters, CR LF pairs, words). An append re-wraps only from the last row; any other edit
+// re-wraps the paragraphs it touches and shifts the rows after them.
+#pragma once
+#include <cstddef>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace ui {
+
+// Character widths in pixels, as the box's font draws them. Never asked about line breaks,
+// which take no room.
+class CharWidths {
+public:
+    virtual ~CharWidths() = default;
+    virtual int Width(wchar_t c) const = 0;
+};
+
+class TextLayout {
+public:
+    // widths must outlive the layout.
+    explicit TextLayout(const CharWidths& widths, int wrapWidth = 100);
+
+    const std::wstring& Text() const { return text_; }
+    size_t Size() const { return text_.size(); }
+    // The start of every row, in order; the first is 0. A text that ends in a line break has an
+    // empty last row, where the caret goes after that break.
+    const std::vector<size_t>& Rows() const { return rows_; }
+    size_t RowCount() const { return rows_.size(); }
+    size_t RowStart(size_t row) const { return rows_[row]; }
+    int WrapWidth() const { return wrapWidth_; }
+    int Width(wchar_t c) const { return c == L'\r' || c == L'\n' ? 0 : widths_.Width(c); }
+
+    // These three change nothing when they throw.
+    void SetText(const std::wstring& text);
+    // A new width, or the same after the character widths changed: wraps the whole text.
+    void SetWrapWidth(int width);
+    // Replaces [a, b) with s; both ends are clamped to the text.
+    void Replace(size_t a, size_t b, const std::wstring& s);
+
+    // The row that holds pos; a position where a wrapped row ends belongs to the next row.
+    size_t RowOf(size_t pos) const;
+    // Where the next row starts (the text's end for the last row).
+    size_t RowEnd(size_t row) const;
+    // The drawable end of a row: before its line break.
+    size_t RowContentEnd(size_t row) const;
+    // Where End puts the caret: before the line break, or on a wrapped row before its last
+    // character, since the position after it is where the next row begins.
+    size_t RowCaretEnd(size_t row) const;
+    // The caret's distance from its row's start, in pixels.
+    int XOf(size_t pos) const;
+    // The position in row nearest to x pixels from its start.
+    size_t PosInRow(size_t row, int x) const;
+
+    // A caret position never splits CR LF: a position between them moves before the CR.
+    size_t Normalize(size_t pos) const;
+    // One character back or forward, a CR LF pair counting as one.
+    size_t Prev(size_t pos) const;
+    size_t Next(size_t pos) const;
+    // Ctrl+Left and Ctrl+Right: to the start of the word before pos, or of the one after the
+    // word at pos. Words are runs of anything but blanks and line breaks; a line break is a
+    // stop of its own.
+    size_t PrevWord(size_t pos) const;
+    size_t NextWord(size_t pos) const;
+    // The word beside pos (preferring the one after it), else the run of blanks there, as a
+    // double-click selects it: [first, second).
+    std::pair<size_t, size_t> WordAt(size_t pos) const;
+
+private:
+    size_t FitBreak(const std::wstring& text, size_t r, size_t c) const;
+    void WrapRange(const std::wstring& text, size_t p, size_t end, std::vector<size_t>& out) const;
+    void WrapToEnd(const std::wstring& text, size_t p, std::vector<size_t>& out) const;
+
+    const CharWidths& widths_;
+    int wrapWidth_;
+    std::wstring text_;
+    std::vector<size_t> rows_{0};
+};
+
+}  // namespace ui

@@ -1,0 +1,287 @@
+// The multi-line text box as a user meets it: the context menu and what it offers, the caret
+// keys with Ctrl and Shift, Ctrl+Backspace, undo and redo of the user's edits (never of the
+// program's output) and a double-click.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "test_runtime.h"
+#include "ui/clipboard.h"
+#include "ui/form.h"
+#include "ui/text_view.h"
+
+namespace {
+
+const COLORREF kNone = ui::kDefaultColor;
+// clang-format off
+const std::vector<ui::ControlDef> kControls = {
+    {L"txtEdit", ui::Kind::TextBox, L"", 120, 120, 3000, 1500, 0, nullptr, ui::kMultiLine | ui::kVScroll, {}, kNone, kNone, 0},
+    {L"txtRead", ui::Kind::TextBox, L"", 120, 1800, 3000, 600, 1, nullptr, ui::kMultiLine | ui::kReadOnly, {}, kNone, kNone, 0},
+};
+const ui::FormDef kDef = {L"TextViewTest", 3400, 2600, ui::Border::FixedSingle, RGB(224, 224, 224), {}, 0, 0};
+// clang-format on
+
+// Ctrl and Shift held in this thread's key state (what GetKeyState reads) while it lives.
+class Held {
+public:
+    Held(bool ctrl, bool shift) {
+        GetKeyboardState(saved_);
+        BYTE keys[256];
+        std::memcpy(keys, saved_, sizeof keys);
+        keys[VK_CONTROL] = keys[VK_LCONTROL] = ctrl ? 0x80 : 0;
+        keys[VK_SHIFT] = keys[VK_LSHIFT] = shift ? 0x80 : 0;
+        SetKeyboardState(keys);
+    }
+    ~Held() { SetKeyboardState(saved_); }
+    Held(const Held&) = delete;
+    Held& operator=(const Held&) = delete;
+
+private:
+    BYTE saved_[256];
+};
+
+enum Mods { kPlain = 0, kCtrl = 1, kShift = 2, kCtrlShift = 3 };
+
+void Key(HWND h, UINT vk, int mods = kPlain) {
+    Held held((mods & kCtrl) != 0, (mods & kShift) != 0);
+    SendMessageW(h, WM_KEYDOWN, vk, 1);
+}
+void Char(HWND h, wchar_t c, int mods = kPlain) {
+    Held held((mods & kCtrl) != 0, (mods & kShift) != 0);
+    SendMessageW(h, WM_CHAR, c, 1);
+}
+void Type(HWND h, const std::wstring& s) {
+    for (wchar_t c : s) Char(h, c);
+}
+std::pair<DWORD, DWORD> Sel(HWND h) {
+    DWORD a = 0, b = 0;
+    SendMessageW(h, EM_GETSEL, reinterpret_cast<WPARAM>(&a), reinterpret_cast<LPARAM>(&b));
+    return {a, b};
+}
+void SetSel(HWND h, int a, int b) { SendMessageW(h, EM_SETSEL, a, b); }
+bool CanUndo(HWND h) { return SendMessageW(h, EM_CANUNDO, 0, 0) != 0; }
+
+void EmptyClipboardNow() {
+    if (OpenClipboard(nullptr)) {
+        EmptyClipboard();
+        CloseClipboard();
+    }
+}
+
+// The box's menu in short: items by name, "~" before a disabled one, "|" for a separator.
+std::string MenuOf(HWND h) {
+    std::string m;
+    for (const ui::TextMenuItem& item : ui::TextViewMenu(h)) {
+        const char* name = item.command == WM_UNDO     ? "undo"
+                           : item.command == WM_CUT    ? "cut"
+                           : item.command == WM_COPY   ? "copy"
+                           : item.command == WM_PASTE  ? "paste"
+                           : item.command == WM_CLEAR  ? "delete"
+                           : item.command == EM_SETSEL ? "all"
+                                                       : "|";
+        if (!m.empty()) m += ' ';
+        if (item.command != 0 && !item.enabled) m += '~';
+        m += name;
+    }
+    return m;
+}
+
+struct TextViewTest : ::testing::Test {
+    TestRuntime rt;
+    std::unique_ptr<ui::Form> form = std::make_unique<ui::Form>(kDef, kControls);
+    ui::Control* edit = nullptr;
+    ui::Control* read = nullptr;
+    HWND h = nullptr;
+
+    void SetUp() override {
+        // Loaded, not shown: a shown window takes Wine two seconds to go.
+        form->EnsureLoaded();
+        edit = &(*form)[L"txtEdit"];
+        read = &(*form)[L"txtRead"];
+        h = edit->Hwnd();
+        SetFocus(h);
+        EmptyClipboardNow();
+    }
+    void TearDown() override {
+        if (form->Loaded()) form->Unload();
+        form.reset();
+        PumpMessages();
+    }
+};
+
+TEST_F(TextViewTest, TheMenuOffersOnlyWhatApplies) {
+    EXPECT_EQ(MenuOf(h), "~undo | ~cut ~copy ~paste ~delete | ~all");
+    ASSERT_TRUE(ui::SetClipboardText(h, L"clip"));
+    Type(h, L"some text");
+    EXPECT_EQ(MenuOf(h), "undo | ~cut ~copy paste ~delete | all");
+    SetSel(h, 0, 4);
+    EXPECT_EQ(MenuOf(h), "undo | cut copy paste delete | all");
+
+    // A read-only box offers Copy and Select All only, the first with a selection.
+    HWND r = read->Hwnd();
+    read->SetText(L"report");
+    EXPECT_EQ(MenuOf(r), "~copy | all");
+    SetSel(r, 1, 3);
+    EXPECT_EQ(MenuOf(r), "copy | all");
+    SendMessageW(h, EM_SETREADONLY, TRUE, 0);
+    EXPECT_EQ(MenuOf(h), "copy | all");
+    EXPECT_EQ(MenuOf(GetParent(h)), "") << "not a text box";
+}
+
+// Every menu the box opens, read as it opens and closed at once.
+struct MenuWatch {
+    static inline std::vector<std::vector<std::wstring>> opened;
+    static inline WNDPROC base = nullptr;
+    static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+        if (msg == WM_INITMENUPOPUP) {
+            auto menu = reinterpret_cast<HMENU>(wp);
+            std::vector<std::wstring> items;
+            for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+                wchar_t label[64] = {};
+                GetMenuStringW(menu, i, label, 64, MF_BYPOSITION);
+                UINT state = GetMenuState(menu, i, MF_BYPOSITION);
+                items.push_back((state & MF_SEPARATOR) ? L"-"
+                                : (state & MF_GRAYED)  ? std::wstring(L"(") + label + L")"
+                                                       : label);
+            }
+            opened.push_back(items);
+            EndMenu();
+        }
+        return CallWindowProcW(base, hwnd, msg, wp, lp);
+    }
+};
+
+TEST_F(TextViewTest, ShiftF10TheMenuKeyAndARightClickOpenTheMenuOnce) {
+    MenuWatch::opened.clear();
+    MenuWatch::base = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrW(h, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(MenuWatch::Proc)));
+    edit->SetText(L"abc");
+    SetSel(h, 0, 1);
+    {
+        Held shift(false, true);
+        SendMessageW(h, WM_SYSKEYDOWN, VK_F10, 1);
+        SendMessageW(h, WM_SYSKEYUP, VK_F10, 1);
+    }
+    SendMessageW(h, WM_KEYDOWN, VK_APPS, 1);
+    SendMessageW(h, WM_KEYUP, VK_APPS, 1);
+    SendMessageW(h, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(10, 5));
+    SendMessageW(h, WM_RBUTTONUP, 0, MAKELPARAM(10, 5));
+    PumpMessages();
+    SetWindowLongPtrW(h, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(MenuWatch::base));
+
+    const std::vector<std::wstring> expected = {L"(&Undo)",  L"-",       L"Cu&t", L"&Copy",
+                                                L"(&Paste)", L"&Delete", L"-",    L"Select &All"};
+    ASSERT_EQ(MenuWatch::opened.size(), 3u);
+    for (const auto& items : MenuWatch::opened) EXPECT_EQ(items, expected);
+    EXPECT_EQ(edit->Text(), L"abc") << "a menu closed without a choice changes nothing";
+}
+
+TEST_F(TextViewTest, CtrlArrowsGoByWordAndShiftExtendsEveryMove) {
+    edit->SetText(L"one two  three\r\nfour");
+    SetSel(h, 0, 0);
+    Key(h, VK_RIGHT, kCtrl);
+    EXPECT_EQ(Sel(h), std::make_pair(4ul, 4ul));
+    Key(h, VK_RIGHT, kCtrl);
+    EXPECT_EQ(Sel(h), std::make_pair(9ul, 9ul));
+    Key(h, VK_RIGHT, kCtrlShift);
+    EXPECT_EQ(Sel(h), std::make_pair(9ul, 14ul));
+    Key(h, VK_HOME, kShift);
+    EXPECT_EQ(Sel(h), std::make_pair(0ul, 9ul)) << "the anchor stays where the selection began";
+    Key(h, VK_END, kCtrlShift);
+    EXPECT_EQ(Sel(h), std::make_pair(9ul, 20ul));
+    Key(h, VK_LEFT, kCtrlShift);
+    EXPECT_EQ(Sel(h), std::make_pair(9ul, 16ul));
+    Key(h, VK_LEFT, kCtrl);
+    EXPECT_EQ(Sel(h), std::make_pair(14ul, 14ul)) << "a line break is a stop of its own";
+    Key(h, VK_DOWN, kShift);
+    EXPECT_EQ(Sel(h), std::make_pair(14ul, 20ul)) << "down to the end of the shorter line";
+    Key(h, VK_HOME, kCtrl);
+    EXPECT_EQ(Sel(h), std::make_pair(0ul, 0ul));
+    Key(h, VK_END, kShift);
+    EXPECT_EQ(Sel(h), std::make_pair(0ul, 14ul));
+
+    Char(h, 1, kCtrl);  // Ctrl+A
+    EXPECT_EQ(Sel(h), std::make_pair(0ul, 20ul));
+    SendMessageW(h, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(3, 5));
+    SendMessageW(h, WM_LBUTTONUP, 0, MAKELPARAM(3, 5));
+    EXPECT_EQ(Sel(h), std::make_pair(0ul, 3ul)) << "a double-click takes the word";
+}
+
+TEST_F(TextViewTest, CtrlBackspaceDeletesTheWordBeforeTheCaret) {
+    edit->SetText(L"echo hello  world");
+    SetSel(h, 17, 17);
+    Char(h, 0x7F, kCtrl);
+    EXPECT_EQ(edit->Text(), L"echo hello  ");
+    Char(h, 0x7F, kCtrl);
+    EXPECT_EQ(edit->Text(), L"echo ");
+    SetSel(h, 1, 3);
+    Char(h, 0x7F, kCtrl);
+    EXPECT_EQ(edit->Text(), L"eo ") << "a selection goes, and nothing more";
+    SetSel(h, 0, 0);
+    Char(h, 0x7F, kCtrl);
+    EXPECT_EQ(edit->Text(), L"eo ");
+
+    HWND r = read->Hwnd();
+    read->SetText(L"fixed words");
+    SetSel(r, 11, 11);
+    Char(r, 0x7F, kCtrl);
+    Char(r, 8);
+    EXPECT_EQ(read->Text(), L"fixed words");
+}
+
+TEST_F(TextViewTest, UndoPutsBackTheLastEditAndAgainRedoesIt) {
+    edit->SetText(L"dir");
+    EXPECT_FALSE(CanUndo(h));
+    SetSel(h, 3, 3);
+    Type(h, L" /w");
+    EXPECT_EQ(edit->Text(), L"dir /w");
+    Char(h, 26, kCtrl);  // Ctrl+Z: the typing goes as one
+    EXPECT_EQ(edit->Text(), L"dir");
+    Char(h, 26, kCtrl);
+    EXPECT_EQ(edit->Text(), L"dir /w") << "undo again redoes";
+
+    Char(h, 8);
+    Char(h, 8);
+    EXPECT_EQ(edit->Text(), L"dir ");
+    EXPECT_EQ(SendMessageW(h, EM_UNDO, 0, 0), TRUE);
+    EXPECT_EQ(edit->Text(), L"dir /w") << "the run of Backspaces comes back whole";
+
+    SetSel(h, 0, 3);
+    ASSERT_TRUE(ui::SetClipboardText(h, L"ls"));
+    SendMessageW(h, WM_PASTE, 0, 0);
+    EXPECT_EQ(edit->Text(), L"ls /w");
+    SendMessageW(h, WM_UNDO, 0, 0);
+    EXPECT_EQ(edit->Text(), L"dir /w") << "the pasted text gives back what it replaced";
+    SendMessageW(h, EM_EMPTYUNDOBUFFER, 0, 0);
+    EXPECT_FALSE(CanUndo(h));
+    EXPECT_EQ(SendMessageW(h, EM_UNDO, 0, 0), FALSE);
+    EXPECT_EQ(edit->Text(), L"dir /w");
+}
+
+TEST_F(TextViewTest, TheProgramsOutputIsNeverUndone) {
+    edit->SetText(L"C:\\>");
+    SetSel(h, 4, 4);
+    Type(h, L"ver");
+    edit->AppendText(L"\r\nWine 8\r\n");
+    EXPECT_FALSE(CanUndo(h)) << "output ends the user's undo step";
+    Char(h, 26, kCtrl);
+    EXPECT_EQ(edit->Text(), L"C:\\>ver\r\nWine 8\r\n");
+
+    Type(h, L"x");
+    edit->SetText(L"new");
+    EXPECT_FALSE(CanUndo(h));
+    // A replacement the program marks as undoable is.
+    SetSel(h, 0, 3);
+    SendMessageW(h, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(L"old"));
+    EXPECT_TRUE(CanUndo(h));
+    SendMessageW(h, EM_UNDO, 0, 0);
+    EXPECT_EQ(edit->Text(), L"new");
+}
+
+}  // namespace
