@@ -27,8 +27,6 @@ Picker::Picker(ui::Form& form, int crossHairCursor) : form_(form) {
     box.MouseDown = [this](int b, int s, int x, int y) { picCrossHair_MouseDown(b, s, x, y); };
     box.MouseMove = [this](int b, int s, int x, int y) { picCrossHair_MouseMove(b, s, x, y); };
     box.MouseUp = [this](int b, int s, int x, int y) { picCrossHair_MouseUp(b, s, x, y); };
-    // The drag itself goes on by the rules of a lost release; only its mark goes.
-    box.LostCapture = [this] { mark_.Hide(); };
     form_.GetTimer(L"Timer1").Tick = [this] { Timer1_Timer(); };
 }
 
@@ -43,11 +41,10 @@ void Picker::picCrossHair_MouseDown(int button, int, int, int) {
 void Picker::picCrossHair_MouseMove(int button, int, int, int) {
     // The left button alone: holding another one as well pauses the updates.
     if (button != kLeft || !blnDragging_) return;
-    mark_.Show(ShowWindowUnderPointer());
+    ShowWindowUnderPointer();
 }
 
 void Picker::picCrossHair_MouseUp(int button, int, int, int) {
-    mark_.Hide();
     if (button != kLeft || !blnDragging_) return;
     blnDragging_ = false;
     form_.SetMousePointer(nullptr);

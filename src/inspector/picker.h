@@ -3,8 +3,6 @@
 #pragma once
 #include <windows.h>
 
-#include "inspector/target_mark.h"
-
 namespace ui {
 class Form;
 }
@@ -26,7 +24,6 @@ public:
     void Timer1_Timer();
 
     bool Dragging() const { return blnDragging_; }
-    const TargetMark& Mark() const { return mark_; }
 
 private:
     // Reads the window under the pointer and writes the nine boxes; returns that window.
@@ -34,8 +31,6 @@ private:
 
     ui::Form& form_;
     bool blnDragging_ = false;
-    // The frame around the window that the drag is over; gone on release or lost capture.
-    TargetMark mark_;
 };
 
 }  // namespace inspector
