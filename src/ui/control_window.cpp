@@ -15,9 +15,9 @@ void Control::Create(HWND parent, int dpi) {
     const kit::KindTraits& traits = kit::TraitsOf(def_.kind);
     if (!traits.windowClass) return;  // drawn by its container
 
-    kit::WindowSpec spec = kit::SpecFor(def_, visible_);
+    kit::WindowShape shape = kit::ShapeOf(def_, visible_);
     RECT r = PixelRect(dpi);
-    hwnd_ = CreateWindowExW(spec.exStyle, spec.windowClass, caption_.c_str(), spec.style, r.left,
+    hwnd_ = CreateWindowExW(shape.exStyle, shape.windowClass, caption_.c_str(), shape.style, r.left,
                             r.top, r.right - r.left, r.bottom - r.top, parent,
                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(ControlId(def_.name))),
                             kit::Instance(), this);

@@ -70,27 +70,27 @@ const KindTraits& TraitsOf(Kind kind) {
     return kTraits[static_cast<int>(kind)];
 }
 
-WindowSpec SpecFor(const ControlDef& def, bool visible) {
+WindowShape ShapeOf(const ControlDef& def, bool visible) {
     const KindTraits& t = TraitsOf(def.kind);
-    WindowSpec spec = {t.windowClass, WS_CHILD | WS_CLIPSIBLINGS | t.style, t.exStyle};
-    if (visible) spec.style |= WS_VISIBLE;
+    WindowShape shape = {t.windowClass, WS_CHILD | WS_CLIPSIBLINGS | t.style, t.exStyle};
+    if (visible) shape.style |= WS_VISIBLE;
     const unsigned f = def.flags;
     if (def.kind == Kind::TextBox) {
-        if (f & kFlatNone) spec.exStyle = 0;
+        if (f & kFlatNone) shape.exStyle = 0;
         if (f & kMultiLine) {
             // Multi-line boxes hold transcripts that can grow to megabytes; the system's edit
             // control re-lays its whole text on every append, this one does not.
             RegisterTextView();
-            spec.windowClass = TextViewClass();
-            spec.style = (spec.style & ~ES_AUTOHSCROLL) | ES_MULTILINE;
+            shape.windowClass = TextViewClass();
+            shape.style = (shape.style & ~ES_AUTOHSCROLL) | ES_MULTILINE;
         }
-        if (f & kVScroll) spec.style |= WS_VSCROLL;
-        if (f & kReadOnly) spec.style |= ES_READONLY;
+        if (f & kVScroll) shape.style |= WS_VSCROLL;
+        if (f & kReadOnly) shape.style |= ES_READONLY;
     }
     if (def.kind == Kind::Button && (f & kGraphical))
-        spec.style = (spec.style & ~BS_PUSHBUTTON) | BS_OWNERDRAW;
-    if (def.kind == Kind::PictureBox && (f & kBorder)) spec.exStyle |= WS_EX_CLIENTEDGE;
-    return spec;
+        shape.style = (shape.style & ~BS_PUSHBUTTON) | BS_OWNERDRAW;
+    if (def.kind == Kind::PictureBox && (f & kBorder)) shape.exStyle |= WS_EX_CLIENTEDGE;
+    return shape;
 }
 
 }  // namespace ui::kit

@@ -35,11 +35,11 @@ struct KindTraits {
 };
 const KindTraits& TraitsOf(Kind kind);
 
-struct WindowSpec {
+struct WindowShape {
     const wchar_t* windowClass;
     DWORD style, exStyle;
 };
 // The window class and styles of one control, from its kind and its layout flags.
-WindowSpec SpecFor(const ControlDef& def, bool visible);
+WindowShape ShapeOf(const ControlDef& def, bool visible);
 
 }  // namespace ui::kit

@@ -49,4 +49,20 @@ inline int CountProcesses(const wchar_t* exe) {
     return n;
 }
 
+// Ends every running process of an executable name (tests leave no child behind).
+inline void EndProcesses(const wchar_t* exe) {
+    HANDLE snap = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snap == INVALID_HANDLE_VALUE) return;
+    PROCESSENTRY32W pe = {};
+    pe.dwSize = sizeof pe;
+    for (BOOL ok = Process32FirstW(snap, &pe); ok; ok = Process32NextW(snap, &pe)) {
+        if (_wcsicmp(pe.szExeFile, exe) != 0) continue;
+        if (HANDLE h = OpenProcess(PROCESS_TERMINATE, FALSE, pe.th32ProcessID)) {
+            TerminateProcess(h, 1);
+            CloseHandle(h);
+        }
+    }
+    CloseHandle(snap);
+}
+
 }  // namespace testcounts

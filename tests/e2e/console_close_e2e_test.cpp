@@ -35,17 +35,7 @@ struct CloseE2E : ::testing::Test {
     }
     void TearDown() override {
         if (s.app && s.app->Running()) s.app->Kill();
-        HANDLE snap = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-        PROCESSENTRY32W pe = {};
-        pe.dwSize = sizeof pe;
-        for (BOOL ok = Process32FirstW(snap, &pe); ok; ok = Process32NextW(snap, &pe)) {
-            if (_wcsicmp(pe.szExeFile, L"test_child.exe") != 0) continue;
-            if (HANDLE h = OpenProcess(PROCESS_TERMINATE, FALSE, pe.th32ProcessID)) {
-                TerminateProcess(h, 1);
-                CloseHandle(h);
-            }
-        }
-        CloseHandle(snap);
+        testcounts::EndProcesses(L"test_child.exe");
     }
 };
 

@@ -32,19 +32,7 @@ bool WaitFor(const std::function<bool()>& cond, DWORD ms) {
     return cond();
 }
 
-void KillChildren() {
-    HANDLE snap = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    PROCESSENTRY32W pe = {};
-    pe.dwSize = sizeof pe;
-    for (BOOL ok = Process32FirstW(snap, &pe); ok; ok = Process32NextW(snap, &pe)) {
-        if (_wcsicmp(pe.szExeFile, L"test_child.exe") != 0) continue;
-        if (HANDLE h = OpenProcess(PROCESS_TERMINATE, FALSE, pe.th32ProcessID)) {
-            TerminateProcess(h, 1);
-            CloseHandle(h);
-        }
-    }
-    CloseHandle(snap);
-}
+void KillChildren() { testcounts::EndProcesses(L"test_child.exe"); }
 
 struct MainFormRunTest : ::testing::Test {
     TestRuntime rt;
