@@ -27,6 +27,9 @@ Picker::Picker(ui::Form& form, int crossHairCursor) : form_(form) {
     box.MouseDown = [this](int b, int s, int x, int y) { picCrossHair_MouseDown(b, s, x, y); };
     box.MouseMove = [this](int b, int s, int x, int y) { picCrossHair_MouseMove(b, s, x, y); };
     box.MouseUp = [this](int b, int s, int x, int y) { picCrossHair_MouseUp(b, s, x, y); };
+    // The drag itself goes on by the rules of a lost release; only its mark goes.
+    box.LostCapture = [this] { mark_.Hide(); };
+    mark_.Prepare();
     form_.GetTimer(L"Timer1").Tick = [this] { Timer1_Timer(); };
 }
 
@@ -41,10 +44,11 @@ void Picker::picCrossHair_MouseDown(int button, int, int, int) {
 void Picker::picCrossHair_MouseMove(int button, int, int, int) {
     // The left button alone: holding another one as well pauses the updates.
     if (button != kLeft || !blnDragging_) return;
-    ShowWindowUnderPointer();
+    mark_.Show(ShowWindowUnderPointer());
 }
 
 void Picker::picCrossHair_MouseUp(int button, int, int, int) {
+    mark_.Hide();
     if (button != kLeft || !blnDragging_) return;
     blnDragging_ = false;
     form_.SetMousePointer(nullptr);

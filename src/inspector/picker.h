@@ -3,6 +3,8 @@
 #pragma once
 #include <windows.h>
 
+#include "inspector/target_mark.h"
+
 namespace ui {
 class Form;
 }
@@ -24,6 +26,7 @@ public:
     void Timer1_Timer();
 
     bool Dragging() const { return blnDragging_; }
+    const TargetMark& Mark() const { return mark_; }
 
 private:
     // Reads the window under the pointer and writes the nine boxes; returns that window.
@@ -31,6 +34,8 @@ private:
 
     ui::Form& form_;
     bool blnDragging_ = false;
+    // The frame around the window that the drag is over; gone on release or lost capture.
+    TargetMark mark_;
 };
 
 }  // namespace inspector

@@ -9,6 +9,7 @@
 
 #include "inspector/picker.h"
 #include "inspector/style_names.h"
+#include "inspector/target_mark.h"
 #include "inspector_support.h"
 #include "ui/form.h"
 
@@ -178,6 +179,65 @@ TEST_F(PickerTest, ALostReleaseLeavesTheDragOnUntilTheNextRelease) {
     p.picCrossHair_MouseDown(1, 0, 0, 0);
     EXPECT_TRUE(p.Dragging());
     p.picCrossHair_MouseUp(1, 0, 0, 0);
+}
+
+// The sides of the cross-hair's mark on screen: how many, and the rectangle they cover.
+struct MarkSides {
+    int count = 0;
+    RECT bounds = {0, 0, 0, 0};
+};
+BOOL CALLBACK CollectSide(HWND h, LPARAM lp) {
+    wchar_t cls[64] = L"";
+    GetClassNameW(h, cls, 64);
+    if (IsWindowVisible(h) && std::wstring(cls) == inspector::TargetMark::kClass) {
+        auto* m = reinterpret_cast<MarkSides*>(lp);
+        RECT r;
+        GetWindowRect(h, &r);
+        ++m->count;
+        UnionRect(&m->bounds, &m->bounds, &r);
+    }
+    return TRUE;
+}
+// Waits (pumping) until the mark shows `count` sides; answers what it shows then.
+MarkSides WaitForMark(int count) {
+    MarkSides m;
+    for (int i = 0; i < 300; ++i) {
+        m = MarkSides{};
+        EnumWindows(CollectSide, reinterpret_cast<LPARAM>(&m));
+        if (m.count == count) break;
+        PumpMessages(10);
+    }
+    return m;
+}
+
+TEST_F(PickerTest, TheMarkFramesTheTargetAndGoesWithTheCaptureOrTheRelease) {
+    TestWindow a(WS_OVERLAPPEDWINDOW | WS_VISIBLE, L"A", RECT{100, 120, 300, 260});
+    HWND box = Box(L"picCrossHair").Hwnd();
+    SendMessageW(box, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+    PointAt(Inside(a.Hwnd()));
+    SendMessageW(box, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(5, 5));
+    MarkSides m = WaitForMark(4);
+    RECT around;
+    GetWindowRect(a.Hwnd(), &around);
+    const int t = inspector::TargetMark::Thickness();
+    InflateRect(&around, t, t);
+    EXPECT_TRUE(EqualRect(&m.bounds, &around)) << "just outside the target, all round";
+
+    // Something else takes the mouse: the mark goes, the drag waits for its release.
+    ReleaseCapture();
+    EXPECT_EQ(WaitForMark(0).count, 0);
+    EXPECT_TRUE(Picker().Dragging());
+    Move();
+    EXPECT_EQ(WaitForMark(4).count, 4);
+    SendMessageW(box, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+    EXPECT_EQ(WaitForMark(0).count, 0);
+
+    // A window that fills the screen keeps its whole frame in view, inside its edges.
+    const RECT screen = {0, 0, 1024, 768};
+    RECT f = inspector::TargetMark::FrameFor(screen, screen, 4);
+    EXPECT_TRUE(EqualRect(&f, &screen));
+    f = inspector::TargetMark::FrameFor(RECT{2000, 0, 2100, 100}, screen, 4);
+    EXPECT_TRUE(IsRectEmpty(&f)) << "off the screen: no frame";
 }
 
 TEST_F(PickerTest, StyleNamesOfLiveWindowsFollowTheirStyleBits) {
