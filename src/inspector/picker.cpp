@@ -36,6 +36,8 @@ Picker::Picker(ui::Form& form, int crossHairCursor) : form_(form) {
 void Picker::picCrossHair_MouseDown(int button, int, int, int) {
     if (button != kLeft || blnDragging_) return;
     blnDragging_ = true;
+    leftAlone_ = true;
+    GetCursorPos(&lastRead_);
     // The box holds the mouse until the release, so this pointer shows wherever it goes.
     form_.SetMousePointer(form_[L"imgCursor"].MouseIcon());
     form_[L"picCrossHair"].ClearPicture();
@@ -43,6 +45,7 @@ void Picker::picCrossHair_MouseDown(int button, int, int, int) {
 
 void Picker::picCrossHair_MouseMove(int button, int, int, int) {
     // The left button alone: holding another one as well pauses the updates.
+    leftAlone_ = button == kLeft;
     if (button != kLeft || !blnDragging_) return;
     mark_.Show(ShowWindowUnderPointer());
 }
@@ -60,6 +63,7 @@ HWND Picker::ShowWindowUnderPointer() {
     RECT rect = {0, 0, 0, 0};
     POINT pt = {0, 0};
     GetCursorPos(&pt);
+    lastRead_ = pt;
     HWND h = WindowFromPoint(pt);
     std::wstring title = AnsiWindowText(h);
     std::wstring cls = AnsiClassName(h);
@@ -86,6 +90,12 @@ void Picker::Timer1_Timer() {
     POINT pt = {0, 0};
     GetCursorPos(&pt);
     form_[L"lblCordi"].SetText(PointerCaption(pt.x, pt.y));
+    // A drag whose pointer is somewhere its last movement did not report (the system can
+    // settle the pointer's position after the movement it announced) reads it again, by the
+    // same rules as a movement: the box holds the mouse and the left button alone is down.
+    if (blnDragging_ && leftAlone_ && (pt.x != lastRead_.x || pt.y != lastRead_.y) &&
+        GetCapture() == form_[L"picCrossHair"].Hwnd())
+        mark_.Show(ShowWindowUnderPointer());
 }
 
 }  // namespace inspector

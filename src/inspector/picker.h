@@ -34,6 +34,9 @@ private:
 
     ui::Form& form_;
     bool blnDragging_ = false;
+    // The last movement held the left button alone; where the boxes were last read.
+    bool leftAlone_ = false;
+    POINT lastRead_ = {0, 0};
     // The frame around the window that the drag is over; gone on release or lost capture.
     TargetMark mark_;
 };

@@ -240,6 +240,29 @@ TEST_F(PickerTest, TheMarkFramesTheTargetAndGoesWithTheCaptureOrTheRelease) {
     EXPECT_TRUE(IsRectEmpty(&f)) << "off the screen: no frame";
 }
 
+TEST_F(PickerTest, APointerThatSettlesWithoutAMovementIsReadAtTheNextTick) {
+    TestWindow a(WS_OVERLAPPEDWINDOW | WS_VISIBLE, L"A", RECT{10, 10, 200, 200});
+    TestWindow b(WS_OVERLAPPEDWINDOW | WS_VISIBLE, L"B", RECT{300, 10, 500, 200});
+    HWND box = Box(L"picCrossHair").Hwnd();
+    SendMessageW(box, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+    PointAt(Inside(a.Hwnd()));
+    Move();
+    ASSERT_EQ(Box(L"txtTitle").Text(), L"A");
+    // The pointer is over B, and no movement said so.
+    const POINT over = Inside(b.Hwnd());
+    SetCursorPos(over.x, over.y);
+    Picker().Timer1_Timer();
+    EXPECT_EQ(Box(L"txtTitle").Text(), L"B");
+    // With the right button held as well, the tick leaves the boxes alone, as a movement does.
+    Move(3);
+    PointAt(Inside(a.Hwnd()));
+    Picker().Timer1_Timer();
+    EXPECT_EQ(Box(L"txtTitle").Text(), L"B");
+    SendMessageW(box, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+    Picker().Timer1_Timer();
+    EXPECT_EQ(Box(L"txtTitle").Text(), L"B") << "and nothing after the release";
+}
+
 TEST_F(PickerTest, StyleNamesOfLiveWindowsFollowTheirStyleBits) {
     // A child window keeps its style bits exactly as stored (the platform adds
     // WS_CLIPSIBLINGS to top-level ones).
