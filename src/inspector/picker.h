@@ -26,7 +26,6 @@ public:
     void Timer1_Timer();
 
     bool Dragging() const { return blnDragging_; }
-    const TargetMark& Mark() const { return mark_; }
 
 private:
     // Reads the window under the pointer and writes the nine boxes; returns that window.

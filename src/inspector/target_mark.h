@@ -32,8 +32,6 @@ public:
     // thread or windows to be had there is no mark, and nothing else changes.
     void Show(HWND target);
     void Hide();
-    // What was last asked for: a frame on screen.
-    bool Visible() const { return visible_; }
 
     // The frame of thickness t around target, kept within screen; empty when nothing of it
     // would show.

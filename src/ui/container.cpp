@@ -9,11 +9,7 @@
 namespace ui {
 
 LRESULT CALLBACK Control::ContainerProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    if (msg == WM_NCCREATE) {
-        auto* cs = reinterpret_cast<CREATESTRUCTW*>(lp);
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(cs->lpCreateParams));
-    }
-    auto* c = reinterpret_cast<Control*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    auto* c = kit::WindowObject<Control>(hwnd, msg, lp);
     if (!c) return DefWindowProcW(hwnd, msg, wp, lp);
     return AtBoundary<LRESULT>(0, [&]() -> LRESULT {
         Form& form = c->form_;

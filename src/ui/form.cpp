@@ -247,11 +247,7 @@ bool Form::HandleChildMessage(HWND container, UINT msg, WPARAM wp, LPARAM lp, LR
 }
 
 LRESULT CALLBACK Form::Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    if (msg == WM_NCCREATE) {
-        auto* cs = reinterpret_cast<CREATESTRUCTW*>(lp);
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(cs->lpCreateParams));
-    }
-    auto* f = reinterpret_cast<Form*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    auto* f = kit::WindowObject<Form>(hwnd, msg, lp);
     if (!f) return DefWindowProcW(hwnd, msg, wp, lp);
     if (!f->hwnd_) f->hwnd_ = hwnd;  // messages sent during CreateWindowEx
     return AtBoundary<LRESULT>(0, [&] { return f->Handle(msg, wp, lp); });

@@ -15,6 +15,16 @@ HINSTANCE Instance();
 COLORREF Or(COLORREF c, COLORREF fallback);
 std::wstring WindowText(HWND hwnd);
 void RegisterClassOnce(const wchar_t* name, WNDPROC proc, UINT style = 0, int icon = 0);
+// The object a kit window was created for (CreateWindowEx's last parameter), kept in its
+// GWLP_USERDATA from WM_NCCREATE on; null for the messages before that one.
+template <typename T>
+T* WindowObject(HWND hwnd, UINT msg, LPARAM lp) {
+    if (msg == WM_NCCREATE) {
+        auto* cs = reinterpret_cast<CREATESTRUCTW*>(lp);
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(cs->lpCreateParams));
+    }
+    return reinterpret_cast<T*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+}
 // The buttons held, as the mouse events report them: 1 left, 2 right, 4 middle.
 int MouseButtonsFromKeys(WPARAM keys);
 // Shift 1, Ctrl 2, Alt 4.

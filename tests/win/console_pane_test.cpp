@@ -10,6 +10,7 @@
 #include "console/console_pane.h"
 #include "console/shelvoxs.h"
 #include "mainwin/main_form.h"
+#include "probe_support.h"
 #include "test_runtime.h"
 #include "ui/form.h"
 
@@ -31,12 +32,7 @@ const ui::FormDef kForm = {L"ConsolePaneTestForm", 8355, 4000, ui::Border::Fixed
 
 const wchar_t kNotSet[] = L"Object variable or With block variable not set - ";
 
-std::wstring ChildPath() {
-    wchar_t path[MAX_PATH];
-    GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring s(path);
-    return L"\"" + s.substr(0, s.find_last_of(L'\\') + 1) + L"test_child.exe\"";
-}
+std::wstring ChildPath() { return probe::QuotedTestChild(); }
 
 bool IsNotSetReport(const ShownMessage& m) {
     const std::wstring& t = m.text;

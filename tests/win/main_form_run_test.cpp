@@ -12,6 +12,7 @@
 #include "console/shelvoxs.h"
 #include "inspector/inspector.h"
 #include "mainwin/main_form.h"
+#include "probe_support.h"
 #include "system_counts.h"
 #include "test_runtime.h"
 
@@ -19,12 +20,7 @@ namespace {
 
 using testcounts::CountProcesses;
 
-std::wstring ChildPath() {
-    wchar_t path[MAX_PATH];
-    GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring s(path);
-    return L"\"" + s.substr(0, s.find_last_of(L'\\') + 1) + L"test_child.exe\"";
-}
+std::wstring ChildPath() { return probe::QuotedTestChild(); }
 
 bool WaitFor(const std::function<bool()>& cond, DWORD ms) {
     for (DWORD start = GetTickCount(); GetTickCount() - start < ms; Sleep(20))

@@ -10,18 +10,14 @@
 #include "console/shelvoxs.h"
 #include "mainwin/main_form.h"
 #include "mainwin/welcome_text.h"
+#include "probe_support.h"
 #include "test_runtime.h"
 
 namespace {
 
 const wchar_t kKey[] = L"Ozmiscope+/Settings/AlwaysOnTop";
 
-std::wstring ChildPath() {
-    wchar_t path[MAX_PATH];
-    GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring s(path);
-    return L"\"" + s.substr(0, s.find_last_of(L'\\') + 1) + L"test_child.exe\"";
-}
+std::wstring ChildPath() { return probe::QuotedTestChild(); }
 
 struct MainFormTest : ::testing::Test {
     TestRuntime rt;

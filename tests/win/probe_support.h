@@ -19,6 +19,11 @@ inline std::wstring TestFolder() {
     return s.substr(0, s.find_last_of(L'\\') + 1);
 }
 
+// The test child program beside the test program: its path, and that path quoted to start a
+// command line.
+inline std::wstring TestChild() { return TestFolder() + L"test_child.exe"; }
+inline std::wstring QuotedTestChild() { return L"\"" + TestChild() + L"\""; }
+
 // A fresh, empty folder under the temporary folder; removed with everything in it on exit.
 class TempFolder {
 public:

@@ -8,16 +8,12 @@
 #include <vector>
 
 #include "console/shelvoxs.h"
+#include "probe_support.h"
 #include "test_runtime.h"
 
 namespace {
 
-std::wstring ChildPath() {
-    wchar_t path[MAX_PATH];
-    GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring s(path);
-    return s.substr(0, s.find_last_of(L'\\') + 1) + L"test_child.exe";
-}
+std::wstring ChildPath() { return probe::TestChild(); }
 
 std::wstring Child(const std::wstring& args) { return L"\"" + ChildPath() + L"\" " + args; }
 
