@@ -1,4 +1,5 @@
-# Cross-compiles for 32-bit Windows (the release target). Nothing built here runs on this machine.
+# Cross-compiles for 32-bit Windows (the release target); Debian's wine32 runs the results in a
+# 64-bit Wine prefix, as WoW64 runs them on 64-bit Windows.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR i686)
 set(CMAKE_C_COMPILER i686-w64-mingw32-gcc-posix)
@@ -8,3 +9,4 @@ set(CMAKE_FIND_ROOT_PATH /usr/i686-w64-mingw32)
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_CROSSCOMPILING_EMULATOR /usr/lib/wine/wine)

@@ -1,5 +1,8 @@
 # Sourced by ./run, ./test and the benchmarks: a display and a Wine prefix for Windows programs.
 WINE=/usr/lib/wine/wine64
+# 32-bit Windows programs (the release exe) run through Debian's wine32 in the same 64-bit
+# prefix, as under WoW64: System32 holds the 64-bit programs, SysWOW64 their 32-bit copies.
+WINE32=/usr/lib/wine/wine
 WINESERVER=/usr/lib/wine/wineserver
 export WINEDEBUG=${WINEDEBUG:--all}
 # No Mono or Gecko prompts: nothing here needs them, and a prompt would wait for ever.
@@ -9,9 +12,10 @@ export LANG=C.UTF-8 LC_ALL=C.UTF-8
 
 XVFB_PID=""
 
-# Starts Xvfb on a free display unless a usable display is already set.
+# Starts Xvfb on a free display unless a usable display is already set ("new": always start
+# one, for tests that run beside others and must not share their keyboard and mouse).
 ensure_display() {
-  if [ -n "${DISPLAY:-}" ] && [ -z "${CI:-}" ] && xdpyinfo >/dev/null 2>&1; then
+  if [ "${1:-}" != new ] && [ -n "${DISPLAY:-}" ] && [ -z "${CI:-}" ] && xdpyinfo >/dev/null 2>&1; then
     return 0
   fi
   local n=90
@@ -61,4 +65,16 @@ set_dpi() {
   "$WINE" reg add 'HKLM\System\CurrentControlSet\Hardware Profiles\Current\Software\Fonts' \
     /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null 2>&1
   "$WINESERVER" -w
+}
+
+# Whether the kernel runs 32-bit code at all (some kernels are built or booted without it):
+# wine32's own loader is a 32-bit program. Prints why not and fails when it does not.
+kernel_runs_32bit() {
+  local out
+  out=$("$WINE32" --version 2>&1) && return 0
+  if grep -qi "exec format error" <<<"$out"; then
+    echo "the kernel refuses 32-bit programs ($WINE32: exec format error)"
+    return 1
+  fi
+  return 0  # anything else (a missing package, say) is for the tier itself to show
 }

@@ -5,8 +5,10 @@
 # fonts-wine package (Tahoma-compatible faces).  DejaVu / Liberation are used
 # if fonts-wine is missing, otherwise ImageMagick's built-in default.
 #
-# Bitmaps are written as uncompressed 24-bit BMP (BMP3) so LoadImage() takes
-# them without fuss; icons and the cursor come from tools/artwork_icons.py.
+# Pictures are drawn into uncompressed 24-bit BMPs (BMP3), the masters that the
+# tests compare with; the program's resources hold each as a 24-bit PNG without
+# metadata, made from its BMP.  Icons and the cursor come from
+# tools/artwork_icons.py.
 set -euo pipefail
 
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
@@ -277,6 +279,15 @@ url_y=$((344 - url_h))
     "$work/about_url.png" -geometry "+24+$url_y" -compose Over -composite \
     +gravity "$work/about.png"
 to_bmp "$work/about.png" "$out/about.bmp"
+
+# --------------------------------------------------------------------------
+# The PNGs the program carries: the masters' pixels, losslessly compressed.
+to_png() {  # name: art/name.bmp -> art/name.png
+    "${IM[@]}" "$out/$1.bmp" -strip "PNG24:$out/$1.png"
+}
+for picture in title_strip globe splash terms about; do
+    to_png "$picture"
+done
 
 # --------------------------------------------------------------------------
 # Icons and cursor

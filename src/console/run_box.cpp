@@ -11,6 +11,7 @@
 #include "ui/form.h"
 #include "ui/runtime.h"
 #include "win/handles.h"
+#include "win/native_system.h"
 
 namespace console {
 namespace {
@@ -121,6 +122,8 @@ void RunBox::StartTyped() {
     // hand it the words of its own path as arguments; naming the found program in quotes
     // gives it exactly the rest of the line.
     const std::wstring searchPath = ProgramSearchPath();
+    // The lookup and the start see the system's own folder, not its 32-bit copy (WoW64).
+    win::NativeSystemFiles native;
     for (const RunCandidate& c : candidates) {
         if (ProgramFileExists(c.program, searchPath)) {
             StartProcess(c.commandLine);

@@ -15,9 +15,11 @@
 #include <vector>
 
 #include "console/output_decoder.h"
+#include "ui/error_modes.h"
 #include "ui/form.h"
 #include "ui/runtime.h"
 #include "win/handles.h"
+#include "win/native_system.h"
 #include "win/text.h"
 
 namespace console {
@@ -98,19 +100,21 @@ struct Shelvoxs::Reader {
     static constexpr size_t kMaxQueued = 4096;  // 1 MB: beyond that the child waits for us
 
     static DWORD WINAPI Run(void* arg) {
-        auto* self = static_cast<std::shared_ptr<Reader>*>(arg);
-        std::shared_ptr<Reader> r = std::move(*self);
-        delete self;
-        try {
-            r->Loop();
-        } catch (...) {
-            // Out of memory for a chunk: the run learns of it and ends its processes.
-            std::lock_guard<std::mutex> hold(r->lock);
-            r->failed = r->finished = true;
-            SetEvent(r->dataReady.Get());
-        }
-        r->pipe.Reset();
-        return 0;
+        return ui::AtBoundary<DWORD>(0, [&]() -> DWORD {
+            auto* self = static_cast<std::shared_ptr<Reader>*>(arg);
+            std::shared_ptr<Reader> r = std::move(*self);
+            delete self;
+            try {
+                r->Loop();
+            } catch (...) {
+                // Out of memory for a chunk: the run learns of it and ends its processes.
+                std::lock_guard<std::mutex> hold(r->lock);
+                r->failed = r->finished = true;
+                SetEvent(r->dataReady.Get());
+            }
+            r->pipe.Reset();
+            return 0;
+        });
     }
 
     void Loop() {
@@ -235,9 +239,15 @@ bool Shelvoxs::Execute(const std::wstring& commandLine) {
     std::vector<wchar_t> line(commandLine_.begin(), commandLine_.end());
     line.push_back(L'\0');
     // Started suspended so that it is inside the job before it can start anything itself.
-    BOOL started =
-        CreateProcessW(nullptr, line.data(), &sa, &sa, TRUE,
-                       NORMAL_PRIORITY_CLASS | CREATE_SUSPENDED, nullptr, nullptr, &si, &pi);
+    // A 32-bit program on 64-bit Windows looks up and starts the system's own programs, as a
+    // 64-bit console would, not their 32-bit copies in SysWOW64.
+    BOOL started = FALSE;
+    {
+        win::NativeSystemFiles native;
+        started =
+            CreateProcessW(nullptr, line.data(), &sa, &sa, TRUE,
+                           NORMAL_PRIORITY_CLASS | CREATE_SUSPENDED, nullptr, nullptr, &si, &pi);
+    }
     if (started != TRUE) {
         reader->pipe.Reset();
         writeEnd.Reset();

@@ -173,15 +173,14 @@ bool TargetMark::Prepare() {
     ui::ResumeNext([&] {
         thread_ = std::thread([shared] {
             // A thread procedure: whatever fails in it ends the mark, never the program.
-            ui::AtBoundary(false, [&] {
-                Run(*shared);
-                return true;
+            ui::AtBoundary([&] {
+                ui::ResumeNext([&] { Run(*shared); });
+                {
+                    std::lock_guard<std::mutex> lock(shared->mutex);
+                    shared->ready = true;
+                }
+                shared->started.notify_all();
             });
-            {
-                std::lock_guard<std::mutex> lock(shared->mutex);
-                shared->ready = true;
-            }
-            shared->started.notify_all();
         });
         started = true;
     });

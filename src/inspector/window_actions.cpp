@@ -30,10 +30,7 @@ public:
         ui::ResumeNext([&] {
             std::thread([self = shared_from_this(), targetThread] {
                 // A thread procedure: whatever fails in it ends the worker, never the program.
-                ui::AtBoundary(false, [&] {
-                    self->Drain(targetThread);
-                    return true;
-                });
+                ui::AtBoundary([&] { self->Drain(targetThread); });
             }).detach();
             started = true;
         });

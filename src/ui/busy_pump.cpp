@@ -56,6 +56,15 @@ void BusyPump::Hold(const MSG& msg) {
     held_.push_back(msg);
 }
 
+void BusyPump::KeepTyped(const MSG& msg) {
+    // An Enter with nothing typed ahead before it would run an empty line once the
+    // operation has ended: there is nothing to run, so it is dropped.
+    const bool enter = msg.wParam == L'\r';
+    if (enter && !typedSinceEnter_) return;
+    typedSinceEnter_ = !enter;
+    typed_.push_back(msg);
+}
+
 void BusyPump::CloseAfter(HWND window) {
     MSG close = {};
     close.hwnd = window;
@@ -86,7 +95,7 @@ void BusyPump::Pump() {
                 // Made into characters now, while the keyboard's state is the one they were
                 // typed with; the characters are kept.
                 if (m == WM_KEYDOWN) TranslateMessage(&msg);
-                if (m == WM_CHAR) typed_.push_back(msg);
+                if (m == WM_CHAR) KeepTyped(msg);
             }
             continue;
         }

@@ -20,7 +20,8 @@ public:
     // cancel may be nullptr. A mouse gesture under way ends here, with its release, so that
     // no capture outlives the operation. Nothing changes on screen until the first Pump().
     // Characters typed into typeAhead (when given) are kept, in order, and reach it once the
-    // operation has ended, as a terminal keeps what is typed while a command runs.
+    // operation has ended, as a terminal keeps what is typed while a command runs; an Enter
+    // typed ahead with nothing typed ahead before it (since the last Enter) is dropped.
     BusyPump(Form& form, Control* cancel, std::function<void()> onCancel,
              Control* typeAhead = nullptr);
     ~BusyPump();
@@ -41,6 +42,7 @@ public:
 private:
     void Activate();
     void Hold(const MSG& msg);
+    void KeepTyped(const MSG& msg);
 
     Form& form_;
     Control* cancel_;
@@ -52,6 +54,7 @@ private:
     int quitCode_ = 0;
     std::vector<MSG> held_;   // close requests, posted again afterwards
     std::vector<MSG> typed_;  // characters typed ahead, posted again afterwards
+    bool typedSinceEnter_ = false;
 };
 
 // Ends a mouse gesture of this thread that holds the capture: its window gets WM_CANCELMODE

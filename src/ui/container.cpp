@@ -9,9 +9,9 @@
 namespace ui {
 
 LRESULT CALLBACK Control::ContainerProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    auto* c = kit::WindowObject<Control>(hwnd, msg, lp);
-    if (!c) return DefWindowProcW(hwnd, msg, wp, lp);
     return AtBoundary<LRESULT>(0, [&]() -> LRESULT {
+        auto* c = kit::WindowObject<Control>(hwnd, msg, lp);
+        if (!c) return DefWindowProcW(hwnd, msg, wp, lp);
         Form& form = c->form_;
         LRESULT result = 0;
         if (form.HandleChildMessage(hwnd, msg, wp, lp, result)) return result;

@@ -4,14 +4,12 @@
 #include "ui/error_modes.h"
 #include "ui/form.h"
 #include "ui/kit.h"
+#include "ui/picture.h"
 
 namespace ui {
 
 void Control::Create(HWND parent, int dpi) {
-    if (def_.picture && !bitmap_)
-        bitmap_.Reset(
-            static_cast<HBITMAP>(LoadImageW(kit::Instance(), MAKEINTRESOURCEW(def_.picture),
-                                            IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+    if (def_.picture && !bitmap_) bitmap_.Reset(LoadPicture(kit::Instance(), def_.picture));
     const kit::KindTraits& traits = kit::TraitsOf(def_.kind);
     if (!traits.windowClass) return;  // drawn by its container
 
@@ -59,9 +57,11 @@ void Control::Destroyed() {
 }
 
 LRESULT CALLBACK Control::SubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    auto* c = reinterpret_cast<Control*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-    if (!c || !c->baseProc_) return DefWindowProcW(hwnd, msg, wp, lp);
-    return AtBoundary<LRESULT>(0, [&] { return c->HandleSubclassed(msg, wp, lp); });
+    return AtBoundary<LRESULT>(0, [&]() -> LRESULT {
+        auto* c = reinterpret_cast<Control*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+        if (!c || !c->baseProc_) return DefWindowProcW(hwnd, msg, wp, lp);
+        return c->HandleSubclassed(msg, wp, lp);
+    });
 }
 
 LRESULT Control::HandleSubclassed(UINT msg, WPARAM wp, LPARAM lp) {

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <new>
+#include <stdexcept>
 
 #include "ui/form.h"
 #include "ui/runtime.h"
@@ -38,7 +39,10 @@ std::wstring ErrorReportText(const std::exception& e) {
         return re->description + L" - " + (re->source.empty() ? source : re->source) + L" - " +
                std::to_wstring(re->number);
     }
-    if (dynamic_cast<const std::bad_alloc*>(&e)) return L"Out of memory - " + source + L" - 7";
+    // A string or vector asked to grow past its largest size is out of memory as well
+    // (in a 32-bit build that comes well before the allocator fails).
+    if (dynamic_cast<const std::bad_alloc*>(&e) || dynamic_cast<const std::length_error*>(&e))
+        return L"Out of memory - " + source + L" - 7";
     return win::FromAnsi(e.what()) + L" - " + source + L" - 5";
 }
 

@@ -8,6 +8,7 @@
 #include "ui/busy_pump.h"
 #include "ui/error_modes.h"
 #include "ui/kit.h"
+#include "ui/picture.h"
 #include "ui/units.h"
 
 namespace ui {
@@ -88,10 +89,7 @@ void Form::EnsureLoaded() {
     AdjustWindowRectEx(&r, style, FALSE, ex);
     int w = r.right - r.left, h = r.bottom - r.top;
     int x = (GetSystemMetrics(SM_CXSCREEN) - w) / 2, y = (GetSystemMetrics(SM_CYSCREEN) - h) / 2;
-    if (def_.picture)
-        picture_.Reset(
-            static_cast<HBITMAP>(LoadImageW(kit::Instance(), MAKEINTRESOURCEW(def_.picture),
-                                            IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+    if (def_.picture) picture_.Reset(LoadPicture(kit::Instance(), def_.picture));
     hwnd_ = CreateWindowExW(ex, def_.name, L"", style, x, y, w, h, nullptr, nullptr,
                             kit::Instance(), this);
     if (!hwnd_) {
@@ -247,10 +245,12 @@ bool Form::HandleChildMessage(HWND container, UINT msg, WPARAM wp, LPARAM lp, LR
 }
 
 LRESULT CALLBACK Form::Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    auto* f = kit::WindowObject<Form>(hwnd, msg, lp);
-    if (!f) return DefWindowProcW(hwnd, msg, wp, lp);
-    if (!f->hwnd_) f->hwnd_ = hwnd;  // messages sent during CreateWindowEx
-    return AtBoundary<LRESULT>(0, [&] { return f->Handle(msg, wp, lp); });
+    return AtBoundary<LRESULT>(0, [&]() -> LRESULT {
+        auto* f = kit::WindowObject<Form>(hwnd, msg, lp);
+        if (!f) return DefWindowProcW(hwnd, msg, wp, lp);
+        if (!f->hwnd_) f->hwnd_ = hwnd;  // messages sent during CreateWindowEx
+        return f->Handle(msg, wp, lp);
+    });
 }
 
 // The focus goes back where it was when the form is activated again.

@@ -5,6 +5,7 @@
 
 #include <vector>
 
+#include "ui/error_modes.h"
 #include "ui/modal.h"
 #include "ui/units.h"
 
@@ -23,45 +24,47 @@ struct State {
 };
 
 LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    auto* st = reinterpret_cast<State*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-    switch (msg) {
-        case WM_NCCREATE:
-            SetWindowLongPtrW(
-                hwnd, GWLP_USERDATA,
-                reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams));
-            break;
-        case WM_COMMAND:
-            if (!st) break;
-            if (LOWORD(wp) == IDOK || LOWORD(wp) == IDCANCEL) {
-                st->ok = LOWORD(wp) == IDOK;
-                if (st->ok) {
-                    int n = GetWindowTextLengthW(st->edit);
-                    std::vector<wchar_t> buf(static_cast<size_t>(n) + 1);
-                    GetWindowTextW(st->edit, buf.data(), n + 1);
-                    st->text.assign(buf.data());
+    return AtBoundary<LRESULT>(0, [&]() -> LRESULT {
+        auto* st = reinterpret_cast<State*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+        switch (msg) {
+            case WM_NCCREATE:
+                SetWindowLongPtrW(hwnd, GWLP_USERDATA,
+                                  reinterpret_cast<LONG_PTR>(
+                                      reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams));
+                break;
+            case WM_COMMAND:
+                if (!st) break;
+                if (LOWORD(wp) == IDOK || LOWORD(wp) == IDCANCEL) {
+                    st->ok = LOWORD(wp) == IDOK;
+                    if (st->ok) {
+                        int n = GetWindowTextLengthW(st->edit);
+                        std::vector<wchar_t> buf(static_cast<size_t>(n) + 1);
+                        GetWindowTextW(st->edit, buf.data(), n + 1);
+                        st->text.assign(buf.data());
+                    }
+                    st->done = true;
+                    return 0;
                 }
-                st->done = true;
+                break;
+            case WM_CTLCOLORSTATIC:
+                return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+            case WM_CLOSE:
+                if (st) st->done = true;
                 return 0;
-            }
-            break;
-        case WM_CTLCOLORSTATIC:
-            return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
-        case WM_CLOSE:
-            if (st) st->done = true;
-            return 0;
-        case WM_DESTROY:
-            // Destroyed with its owner, not by us: the answer is Cancel. The loop may be
-            // waiting for a posted message (a sent close does not wake it), so one is posted.
-            if (st && !st->done) {
-                st->done = true;
-                PostThreadMessageW(GetCurrentThreadId(), WM_NULL, 0, 0);
-            }
-            break;
-        case WM_NCDESTROY:
-            SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-            break;
-    }
-    return DefWindowProcW(hwnd, msg, wp, lp);
+            case WM_DESTROY:
+                // Destroyed with its owner, not by us: the answer is Cancel. The loop may be
+                // waiting for a posted message (a sent close does not wake it), so one is posted.
+                if (st && !st->done) {
+                    st->done = true;
+                    PostThreadMessageW(GetCurrentThreadId(), WM_NULL, 0, 0);
+                }
+                break;
+            case WM_NCDESTROY:
+                SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+                break;
+        }
+        return DefWindowProcW(hwnd, msg, wp, lp);
+    });
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include "ui/modal.h"
 
+#include "ui/error_modes.h"
+
 namespace ui {
 namespace {
 
@@ -11,12 +13,16 @@ struct DisableArgs {
 };
 
 BOOL CALLBACK DisableOne(HWND hwnd, LPARAM lp) {
-    auto* args = reinterpret_cast<DisableArgs*>(lp);
-    if (hwnd != args->keep && IsWindowEnabled(hwnd)) {
-        EnableWindow(hwnd, FALSE);
-        args->list->push_back(hwnd);
-    }
-    return TRUE;
+    // A window that cannot be listed (out of memory) stays enabled: it could not be given back.
+    return AtBoundary<BOOL>(TRUE, [&] {
+        auto* args = reinterpret_cast<DisableArgs*>(lp);
+        if (hwnd != args->keep && IsWindowEnabled(hwnd)) {
+            args->list->reserve(args->list->size() + 1);
+            EnableWindow(hwnd, FALSE);
+            args->list->push_back(hwnd);
+        }
+        return TRUE;
+    });
 }
 
 }  // namespace

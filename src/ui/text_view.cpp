@@ -7,6 +7,7 @@
 #include "ui/text_view.h"
 
 #include "ui/clipboard.h"
+#include "ui/error_modes.h"
 #include "ui/runtime.h"
 #include "ui/text_layout.h"
 
@@ -14,6 +15,7 @@
 #include <array>
 #include <memory>
 #include <new>
+#include <stdexcept>
 #include <string>
 #include <utility>
 #include <vector>
@@ -189,6 +191,9 @@ private:
                 undo_ = std::move(next);
             }
         } catch (const std::bad_alloc&) {
+            Notify(EN_MAXTEXT);
+            return false;
+        } catch (const std::length_error&) {  // a string past its largest size: full too
             Notify(EN_MAXTEXT);
             return false;
         }
@@ -412,7 +417,14 @@ private:
     int preferredX_ = -1, wheel_ = 0;
     HFONT font_ = nullptr;
     int margin_ = 2;
-    LRESULT limit_ = 0x7FFFFFFE;
+    // The standard box's limit, but never more than a string of this build can hold (a
+    // 32-bit build's largest text is a quarter of it): past that the box is full.
+    static LRESULT Capacity(WPARAM asked) {
+        const size_t most = std::wstring().max_size();
+        const size_t want = asked ? static_cast<size_t>(asked) : 0x7FFFFFFE;
+        return static_cast<LRESULT>(std::min(want, most));
+    }
+    LRESULT limit_ = Capacity(0);
     UndoStep undo_;
     EditKind runKind_ = EditKind::Other;  // the kind of the last edit, while the caret stays
     static constexpr int kTopMargin = 1;
@@ -603,7 +615,7 @@ LRESULT TextView::Handle(UINT msg, WPARAM wp, LPARAM lp) {
             ScrollTo(static_cast<long long>(top_) + static_cast<int>(lp));
             return TRUE;
         case EM_SETLIMITTEXT:
-            limit_ = wp ? static_cast<LRESULT>(wp) : 0x7FFFFFFE;
+            limit_ = Capacity(wp);
             return 0;
         case EM_GETLIMITTEXT:
             return limit_;
@@ -783,35 +795,27 @@ TextView* ViewOf(HWND hwnd) {
 }
 
 LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    auto* view = reinterpret_cast<TextView*>(GetWindowLongPtrW(hwnd, 0));
-    if (msg == WM_NCCREATE) {
-        auto* cs = reinterpret_cast<CREATESTRUCTW*>(lp);
-        try {
+    // A message that fails leaves the box as it was before it.
+    return AtBoundary<LRESULT>(0, [&]() -> LRESULT {
+        auto* view = reinterpret_cast<TextView*>(GetWindowLongPtrW(hwnd, 0));
+        if (msg == WM_NCCREATE) {
+            auto* cs = reinterpret_cast<CREATESTRUCTW*>(lp);
+            // No window without its text (a failure here answers FALSE, 0).
             view = new TextView(hwnd, static_cast<DWORD>(cs->style));
-        } catch (...) {
-            return FALSE;  // no window without its text
+            SetWindowLongPtrW(hwnd, 0, reinterpret_cast<LONG_PTR>(view));
+            if (cs->lpszName)
+                ResumeNext(
+                    [&] { view->Handle(WM_SETTEXT, 0, reinterpret_cast<LPARAM>(cs->lpszName)); });
+            return DefWindowProcW(hwnd, msg, wp, lp);
         }
-        SetWindowLongPtrW(hwnd, 0, reinterpret_cast<LONG_PTR>(view));
-        if (cs->lpszName) {
-            try {
-                view->Handle(WM_SETTEXT, 0, reinterpret_cast<LPARAM>(cs->lpszName));
-            } catch (...) {
-            }
+        if (!view) return DefWindowProcW(hwnd, msg, wp, lp);
+        if (msg == WM_NCDESTROY) {
+            SetWindowLongPtrW(hwnd, 0, 0);
+            delete view;
+            return DefWindowProcW(hwnd, msg, wp, lp);
         }
-    }
-    if (!view) return DefWindowProcW(hwnd, msg, wp, lp);
-    if (msg == WM_NCDESTROY) {
-        SetWindowLongPtrW(hwnd, 0, 0);
-        delete view;
-        return DefWindowProcW(hwnd, msg, wp, lp);
-    }
-    if (msg == WM_NCCREATE) return DefWindowProcW(hwnd, msg, wp, lp);
-    // Nothing thrown here may reach the system; the box stays as it was before the message.
-    try {
         return view->Handle(msg, wp, lp);
-    } catch (...) {
-        return 0;
-    }
+    });
 }
 
 }  // namespace

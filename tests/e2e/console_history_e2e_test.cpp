@@ -57,6 +57,19 @@ TEST(ConsoleHistoryE2E, UpAndDownWalkTheLinesRunAndTypedAheadLinesRunAfter) {
     Sleep(500);
     EXPECT_EQ(Count(Text(s(L"txtOutputs")), L"ahead\r\n"), 1u);
     EXPECT_TRUE(box().empty());
+
+    // Enter pressed again and again while a command runs: nothing typed, nothing to run, so
+    // no "Command Line empty" once it has ended.
+    TypeText(child + L" sleep 1500");
+    PressKey(VK_RETURN);
+    ASSERT_TRUE(WaitUntil([&] { return Count(Text(s(L"txtOutputs")), L"sleeping") == 2; }));
+    PressKey(VK_RETURN);
+    PressKey(VK_RETURN);
+    ASSERT_TRUE(WaitUntil([&] { return Count(Text(s(L"txtOutputs")), L"awake") == 2; }));
+    HWND box2 = s.app->WaitForMessageBox(1500);
+    EXPECT_EQ(box2, nullptr) << "an Enter typed ahead on an empty line: "
+                             << (box2 ? MessageBoxText(box2).c_str() : L"");
+    if (box2) PressMessageBoxButton(box2);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include "system_counts.h"
 #include "ui/control_id.h"
+#include "ui/error_modes.h"
 
 #include <cstdio>
 #include <vector>
@@ -75,23 +76,28 @@ struct Search {
     std::vector<HWND> found;
 };
 BOOL CALLBACK CollectTop(HWND hwnd, LPARAM lp) {
-    auto* s = reinterpret_cast<Search*>(lp);
-    DWORD pid = 0;
-    GetWindowThreadProcessId(hwnd, &pid);
-    if (pid == s->pid && IsWindowVisible(hwnd) && ClassOf(hwnd) == s->cls) s->found.push_back(hwnd);
-    return TRUE;
+    return ui::AtBoundary<BOOL>(FALSE, [&]() -> BOOL {
+        auto* s = reinterpret_cast<Search*>(lp);
+        DWORD pid = 0;
+        GetWindowThreadProcessId(hwnd, &pid);
+        if (pid == s->pid && IsWindowVisible(hwnd) && ClassOf(hwnd) == s->cls)
+            s->found.push_back(hwnd);
+        return TRUE;
+    });
 }
 struct NameSearch {
     const wchar_t* name;
     HWND found;
 };
 BOOL CALLBACK FindNamed(HWND hwnd, LPARAM lp) {
-    auto* s = reinterpret_cast<NameSearch*>(lp);
-    if (GetWindowLongPtrW(hwnd, GWLP_ID) == ui::ControlId(s->name)) {
-        s->found = hwnd;
-        return FALSE;
-    }
-    return TRUE;
+    return ui::AtBoundary<BOOL>(FALSE, [&]() -> BOOL {
+        auto* s = reinterpret_cast<NameSearch*>(lp);
+        if (GetWindowLongPtrW(hwnd, GWLP_ID) == ui::ControlId(s->name)) {
+            s->found = hwnd;
+            return FALSE;
+        }
+        return TRUE;
+    });
 }
 }  // namespace
 
@@ -231,22 +237,26 @@ long HandleCount(DWORD pid) { return testcounts::HandleCount(pid); }
 
 namespace {
 BOOL CALLBACK CountChildren(HWND, LPARAM lp) {
-    ++*reinterpret_cast<long*>(lp);
-    return TRUE;
+    return ui::AtBoundary<BOOL>(FALSE, [&]() -> BOOL {
+        ++*reinterpret_cast<long*>(lp);
+        return TRUE;
+    });
 }
 struct WindowTally {
     DWORD pid;
     long n;
 };
 BOOL CALLBACK CountTop(HWND hwnd, LPARAM lp) {
-    auto* t = reinterpret_cast<WindowTally*>(lp);
-    DWORD pid = 0;
-    GetWindowThreadProcessId(hwnd, &pid);
-    if (pid == t->pid) {
-        ++t->n;
-        EnumChildWindows(hwnd, CountChildren, reinterpret_cast<LPARAM>(&t->n));
-    }
-    return TRUE;
+    return ui::AtBoundary<BOOL>(FALSE, [&]() -> BOOL {
+        auto* t = reinterpret_cast<WindowTally*>(lp);
+        DWORD pid = 0;
+        GetWindowThreadProcessId(hwnd, &pid);
+        if (pid == t->pid) {
+            ++t->n;
+            EnumChildWindows(hwnd, CountChildren, reinterpret_cast<LPARAM>(&t->n));
+        }
+        return TRUE;
+    });
 }
 }  // namespace
 

@@ -13,6 +13,7 @@
 
 #include "driver.h"
 #include "session.h"
+#include "ui/error_modes.h"
 
 namespace e2e {
 namespace {
@@ -21,8 +22,10 @@ const wchar_t kTargetClass[] = L"DorvaneE2ETarget";
 std::atomic<int> g_closeRequests{0};
 
 LRESULT CALLBACK TargetProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
-    if (msg == WM_CLOSE && wp == 0 && lp == 0) ++g_closeRequests;
-    return DefWindowProcW(h, msg, wp, lp);
+    return ui::AtBoundary<LRESULT>(0, [&]() -> LRESULT {
+        if (msg == WM_CLOSE && wp == 0 && lp == 0) ++g_closeRequests;
+        return DefWindowProcW(h, msg, wp, lp);
+    });
 }
 
 void RegisterTargetClass() {
@@ -51,17 +54,19 @@ public:
         ready_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
         release_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
         thread_ = std::thread([this, setup, stuckAfterSetup] {
-            id_ = GetCurrentThreadId();
-            RegisterTargetClass();
-            setup();
-            Pump(300);  // let the windows appear
-            SetEvent(ready_);
-            if (stuckAfterSetup) WaitForSingleObject(release_, INFINITE);
-            MSG msg;
-            while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-                TranslateMessage(&msg);
-                DispatchMessageW(&msg);
-            }
+            ui::AtBoundary([&] {
+                id_ = GetCurrentThreadId();
+                RegisterTargetClass();
+                setup();
+                Pump(300);  // let the windows appear
+                SetEvent(ready_);
+                if (stuckAfterSetup) WaitForSingleObject(release_, INFINITE);
+                MSG msg;
+                while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+                    TranslateMessage(&msg);
+                    DispatchMessageW(&msg);
+                }
+            });
         });
         WaitForSingleObject(ready_, 10000);
     }

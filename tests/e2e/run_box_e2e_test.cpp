@@ -9,6 +9,7 @@
 
 #include "driver.h"
 #include "session.h"
+#include "ui/error_modes.h"
 
 namespace e2e {
 namespace {
@@ -20,9 +21,11 @@ struct ClassSearch {
 };
 
 BOOL CALLBACK CollectOfClass(HWND h, LPARAM lp) {
-    auto* f = reinterpret_cast<ClassSearch*>(lp);
-    if (IsWindowVisible(h) && ClassOf(h) == f->cls) f->found.push_back(h);
-    return TRUE;
+    return ui::AtBoundary<BOOL>(FALSE, [&]() -> BOOL {
+        auto* f = reinterpret_cast<ClassSearch*>(lp);
+        if (IsWindowVisible(h) && ClassOf(h) == f->cls) f->found.push_back(h);
+        return TRUE;
+    });
 }
 
 std::vector<HWND> WindowsOfClass(const wchar_t* cls) {

@@ -11,6 +11,7 @@
 #include "inspector/style_names.h"
 #include "inspector/target_mark.h"
 #include "inspector_support.h"
+#include "ui/error_modes.h"
 #include "ui/form.h"
 
 namespace inspector_test {
@@ -187,16 +188,18 @@ struct MarkSides {
     RECT bounds = {0, 0, 0, 0};
 };
 BOOL CALLBACK CollectSide(HWND h, LPARAM lp) {
-    wchar_t cls[64] = L"";
-    GetClassNameW(h, cls, 64);
-    if (IsWindowVisible(h) && std::wstring(cls) == inspector::TargetMark::kClass) {
-        auto* m = reinterpret_cast<MarkSides*>(lp);
-        RECT r;
-        GetWindowRect(h, &r);
-        ++m->count;
-        UnionRect(&m->bounds, &m->bounds, &r);
-    }
-    return TRUE;
+    return ui::AtBoundary<BOOL>(FALSE, [&]() -> BOOL {
+        wchar_t cls[64] = L"";
+        GetClassNameW(h, cls, 64);
+        if (IsWindowVisible(h) && std::wstring(cls) == inspector::TargetMark::kClass) {
+            auto* m = reinterpret_cast<MarkSides*>(lp);
+            RECT r;
+            GetWindowRect(h, &r);
+            ++m->count;
+            UnionRect(&m->bounds, &m->bounds, &r);
+        }
+        return TRUE;
+    });
 }
 // Waits (pumping) until the mark shows `count` sides; answers what it shows then.
 MarkSides WaitForMark(int count) {

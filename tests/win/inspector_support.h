@@ -14,6 +14,7 @@
 #include "inspector/window_queries.h"
 #include "mainwin/main_form.h"
 #include "test_runtime.h"
+#include "ui/error_modes.h"
 
 namespace inspector_test {
 
@@ -58,9 +59,12 @@ public:
 
 private:
     static LRESULT CALLBACK Proc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
-        auto* self = reinterpret_cast<TestWindow*>(GetWindowLongPtrW(h, GWLP_USERDATA));
-        if (self && (msg == WM_CLOSE || msg == WM_NCACTIVATE)) self->seen.push_back({msg, wp, lp});
-        return DefWindowProcW(h, msg, wp, lp);
+        return ui::AtBoundary<LRESULT>(0, [&]() -> LRESULT {
+            auto* self = reinterpret_cast<TestWindow*>(GetWindowLongPtrW(h, GWLP_USERDATA));
+            if (self && (msg == WM_CLOSE || msg == WM_NCACTIVATE))
+                self->seen.push_back({msg, wp, lp});
+            return DefWindowProcW(h, msg, wp, lp);
+        });
     }
     static void Register() {
         WNDCLASSEXW wc = {};

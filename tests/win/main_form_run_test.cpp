@@ -15,6 +15,7 @@
 #include "probe_support.h"
 #include "system_counts.h"
 #include "test_runtime.h"
+#include "ui/error_modes.h"
 
 namespace {
 
@@ -42,11 +43,13 @@ struct MainFormRunTest : ::testing::Test {
         // A run that never ends would hang the test; its children are ended instead, and the
         // test fails.
         watchdog = std::thread([this] {
-            for (int i = 0; i < 750 && !runOver; ++i) Sleep(20);
-            if (!runOver) {
-                rescued = true;
-                KillChildren();
-            }
+            ui::AtBoundary([&] {
+                for (int i = 0; i < 750 && !runOver; ++i) Sleep(20);
+                if (!runOver) {
+                    rescued = true;
+                    KillChildren();
+                }
+            });
         });
     }
     void TearDown() override {

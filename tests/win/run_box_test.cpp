@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "console/run_box.h"
+#include "console/shelvoxs.h"
 #include "probe_support.h"
 #include "test_runtime.h"
 #include "ui/form.h"
@@ -283,6 +284,96 @@ TEST_F(RunBoxTest, CloseSpotOnlyWarnsMinimiseSpotMinimisesExitEnds) {
     ShowWindow(form->Hwnd(), SW_RESTORE);
 
     EXPECT_THROW(Press(L"Command3"), TestRuntime::EndCalled);
+}
+
+// Files put in the system's own System32 (and, for a 32-bit test on 64-bit Windows, a
+// different one of the same name in SysWOW64), taken away again at the end.
+class SystemFolderFiles {
+public:
+    SystemFolderFiles() {
+        wchar_t dir[MAX_PATH];
+        GetSystemDirectoryW(dir, MAX_PATH);
+        native_ = dir;
+        Unredirected([&] {
+            CopyFileW((probe::TestFolder() + L"proc_probe.exe").c_str(),
+                      (native_ + L"\\" + Name(L".exe")).c_str(), FALSE);
+            Write(native_ + L"\\" + Name(L".txt"), "native");
+            if (GetSystemWow64DirectoryW(dir, MAX_PATH))
+                Write(std::wstring(dir) + L"\\" + Name(L".txt"), "wow64");
+        });
+    }
+    ~SystemFolderFiles() {
+        Unredirected([&] {
+            probe::EndAllNamed(Name(L".exe"));
+            DeleteFileW((native_ + L"\\" + Name(L".exe")).c_str());
+            DeleteFileW((native_ + L"\\" + Name(L".txt")).c_str());
+            wchar_t dir[MAX_PATH];
+            if (GetSystemWow64DirectoryW(dir, MAX_PATH))
+                DeleteFileW((std::wstring(dir) + L"\\" + Name(L".txt")).c_str());
+        });
+    }
+    static std::wstring Name(const wchar_t* ext) {
+        return L"dvnative" + std::to_wstring(GetCurrentProcessId()) + ext;
+    }
+    // The folder as the system names it: System32 (redirected for a 32-bit process).
+    const std::wstring& Folder() const { return native_; }
+
+private:
+    template <typename Body>
+    static void Unredirected(Body body) {
+        BOOL wow64 = FALSE;
+        void* old = nullptr;
+        const bool off = IsWow64Process(GetCurrentProcess(), &wow64) && wow64 &&
+                         Wow64DisableWow64FsRedirection(&old);
+        body();
+        if (off) Wow64RevertWow64FsRedirection(old);
+    }
+    static void Write(const std::wstring& file, const std::string& text) {
+        std::ofstream(file.c_str(), std::ios::binary) << text;
+    }
+    std::wstring native_;
+};
+
+// On 64-bit Windows the console and the run box start the system's own programs, even from
+// the 32-bit build: a program that is only in System32 is found, and System32 is what the
+// started program sees (its 32-bit copy would read SysWOW64's file).
+TEST_F(RunBoxTest, TheConsoleAndTheRunBoxStartTheSystemsOwnPrograms) {
+    SystemFolderFiles files;
+    const std::wstring exe = files.Folder() + L"\\" + files.Name(L".exe");
+    const std::wstring seen = folder.Path() + L"seen.txt";
+    const std::wstring typeMarker = L"cmd /c type " + files.Folder() + L"\\" + files.Name(L".txt");
+    console::Shelvoxs runner;
+    std::wstring out;
+    runner.ReceiveOutputs = [&](std::wstring chunk) { out += chunk; };
+    struct Way {
+        const char* name;
+        std::function<void(const std::wstring&)> run;
+    };
+    const Way ways[] = {
+        {"console", [&](const std::wstring& line) { runner.ExecuteCommand(line); }},
+        {"run box",
+         [&](const std::wstring& line) {
+             Text1().SetText(line);
+             Press(L"Command1");
+         }},
+    };
+    for (const Way& way : ways) {
+        SCOPED_TRACE(way.name);
+        way.run(files.Name(L"") + L" by-name");
+        Record r = TakeRecord();
+        EXPECT_EQ(r["image"], Narrow(exe)) << "the program only System32 holds";
+
+        out.clear();
+        DeleteFileW(seen.c_str());
+        way.run(typeMarker + L" > \"" + seen + L"\"");
+        std::string text;
+        probe::WaitUntil([&] {
+            std::ifstream in(seen.c_str(), std::ios::binary);
+            return static_cast<bool>(std::getline(in, text)) && !text.empty();
+        });
+        EXPECT_EQ(text, "native") << "cmd read System32's file";
+    }
+    EXPECT_TRUE(rt.messages.empty()) << (rt.messages.empty() ? L"" : rt.messages[0].text);
 }
 
 }  // namespace

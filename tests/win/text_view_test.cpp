@@ -5,14 +5,19 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
+#include <exception>
 #include <memory>
+#include <new>
+#include <stdexcept>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "test_runtime.h"
 #include "ui/clipboard.h"
+#include "ui/error_modes.h"
 #include "ui/form.h"
 #include "ui/text_view.h"
 
@@ -139,21 +144,23 @@ struct MenuWatch {
     static inline std::vector<std::vector<std::wstring>> opened;
     static inline WNDPROC base = nullptr;
     static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-        if (msg == WM_INITMENUPOPUP) {
-            auto menu = reinterpret_cast<HMENU>(wp);
-            std::vector<std::wstring> items;
-            for (int i = 0; i < GetMenuItemCount(menu); ++i) {
-                wchar_t label[64] = {};
-                GetMenuStringW(menu, i, label, 64, MF_BYPOSITION);
-                UINT state = GetMenuState(menu, i, MF_BYPOSITION);
-                items.push_back((state & MF_SEPARATOR) ? L"-"
-                                : (state & MF_GRAYED)  ? std::wstring(L"(") + label + L")"
-                                                       : label);
+        return ui::AtBoundary<LRESULT>(0, [&]() -> LRESULT {
+            if (msg == WM_INITMENUPOPUP) {
+                auto menu = reinterpret_cast<HMENU>(wp);
+                std::vector<std::wstring> items;
+                for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+                    wchar_t label[64] = {};
+                    GetMenuStringW(menu, i, label, 64, MF_BYPOSITION);
+                    UINT state = GetMenuState(menu, i, MF_BYPOSITION);
+                    items.push_back((state & MF_SEPARATOR) ? L"-"
+                                    : (state & MF_GRAYED)  ? std::wstring(L"(") + label + L")"
+                                                           : label);
+                }
+                opened.push_back(items);
+                EndMenu();
             }
-            opened.push_back(items);
-            EndMenu();
-        }
-        return CallWindowProcW(base, hwnd, msg, wp, lp);
+            return CallWindowProcW(base, hwnd, msg, wp, lp);
+        });
     }
 };
 
@@ -282,6 +289,42 @@ TEST_F(TextViewTest, TheProgramsOutputIsNeverUndone) {
     EXPECT_TRUE(CanUndo(h));
     SendMessageW(h, EM_UNDO, 0, 0);
     EXPECT_EQ(edit->Text(), L"new");
+}
+
+// A box is full where its limit or its string ends, whichever comes first (in a 32-bit build
+// the string's largest size is below the standard limit), and whatever says "too long" is
+// reported as out of memory, as an allocation that failed is.
+TEST_F(TextViewTest, ABoxIsFullWhereItsTextEndsAndEveryOverflowIsOutOfMemory) {
+    const size_t most = std::wstring().max_size();
+    for (WPARAM asked : {WPARAM(0), WPARAM(0x7FFFFFFE), WPARAM(1000)}) {
+        SendMessageW(h, EM_SETLIMITTEXT, asked, 0);
+        const size_t limit = static_cast<size_t>(SendMessageW(h, EM_GETLIMITTEXT, 0, 0));
+        const size_t want = asked ? static_cast<size_t>(asked) : 0x7FFFFFFE;
+        EXPECT_EQ(limit, std::min(want, most)) << "asked " << asked;
+    }
+
+    struct Case {
+        std::exception_ptr error;
+        const wchar_t* start;
+        const wchar_t* end;
+    };
+    const Case cases[] = {
+        {std::make_exception_ptr(std::bad_alloc()), L"Out of memory - ", L" - 7"},
+        {std::make_exception_ptr(std::length_error("basic_string::append")), L"Out of memory - ",
+         L" - 7"},
+        {std::make_exception_ptr(ui::RuntimeError(7, L"Out of memory")), L"Out of memory - ",
+         L" - 7"},
+        {std::make_exception_ptr(std::runtime_error("odd")), L"odd - ", L" - 5"},
+    };
+    for (const Case& c : cases) {
+        try {
+            std::rethrow_exception(c.error);
+        } catch (const std::exception& e) {
+            const std::wstring text = ui::ErrorReportText(e);
+            EXPECT_EQ(text.rfind(c.start, 0), 0u) << text;
+            EXPECT_EQ(text.substr(text.size() - 4), c.end) << text;
+        }
+    }
 }
 
 }  // namespace
