@@ -1,9 +1,17 @@
-// Console capture benchmark. A child writes N MB to its standard output (lines of 78
-// letters); the output is captured three ways, side by side in one run:
-//   a) a bare loop of 256-byte ReadFile calls on an inherited pipe,
-//   b) the command runner, with a listener that discards each chunk,
-//   c) the console pane, into the (emptied) transcript box of a shown main window.
-// Prints the three times and the ratios b/a and c/a for each N, and c(20)/c(5).
+// Console capture benchmark: what the console pane costs against a bare pipe, side by side
+// in one run, for what users type. Two commands, each for N MB (default 2, 10 and 100):
+//   child  the test child writing lines of 78 letters with large WriteFile calls;
+//   type   "cmd /c type FILE" of a file of 80-column lines the benchmark makes (cmd writes
+//          a line at a time, through its console's code page).
+// Each is captured four ways:
+//   plain    a bare loop of 256-byte ReadFile calls in a process of its own that has no
+//            console, as a plain program starts a command;
+//   console  the same loop in this process, which holds a hidden console like the program's
+//            (ANSI code page), so the child runs attached to it;
+//   runner   the command runner, with a listener that discards each chunk;
+//   pane     the console pane, into the (emptied) transcript box of a shown main window.
+// Prints the times and the ratios pane/plain and pane/console, and each way's cost per byte
+// at the largest N against the one before it.
 //
 // With --memory N it measures instead, in a process of its own for each way, the peak
 // working-set growth per byte of output while N MB pass through the console pane into the
@@ -28,13 +36,44 @@ namespace {
 
 const int kReps = 3;
 
-std::wstring ChildCommand(long long bytes) {
+std::wstring BuildFolder() {
     wchar_t path[MAX_PATH];
     GetModuleFileNameW(nullptr, path, MAX_PATH);
     std::wstring dir(path);
     dir = dir.substr(0, dir.find_last_of(L'\\'));
-    dir = dir.substr(0, dir.find_last_of(L'\\'));  // build folder
-    return L"\"" + dir + L"\\tests\\win\\test_child.exe\" bytes " + std::to_wstring(bytes);
+    return dir.substr(0, dir.find_last_of(L'\\'));
+}
+
+std::wstring ChildCommand(long long bytes) {
+    return L"\"" + BuildFolder() + L"\\tests\\win\\test_child.exe\" bytes " +
+           std::to_wstring(bytes);
+}
+
+// A text file of N bytes in 80-column lines (78 letters, CR LF) for cmd's "type".
+std::wstring TypeCommand(long long bytes) {
+    wchar_t tmp[MAX_PATH];
+    GetTempPathW(MAX_PATH, tmp);
+    const std::wstring file =
+        std::wstring(tmp) + L"console_bench_" + std::to_wstring(bytes) + L".txt";
+    WIN32_FILE_ATTRIBUTE_DATA fa = {};
+    const bool there =
+        GetFileAttributesExW(file.c_str(), GetFileExInfoStandard, &fa) &&
+        ((static_cast<long long>(fa.nFileSizeHigh) << 32) | fa.nFileSizeLow) == bytes;
+    if (!there) {
+        std::string block;
+        for (int i = 0; i < 65520; ++i)
+            block.push_back(i % 80 == 78   ? '\r'
+                            : i % 80 == 79 ? '\n'
+                                           : static_cast<char>('a' + i % 80 % 26));
+        HANDLE h = CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        for (long long left = bytes; left > 0;) {
+            DWORD k = static_cast<DWORD>(left < 65520 ? left : 65520), done = 0;
+            WriteFile(h, block.data(), k, &done, nullptr);
+            left -= k;
+        }
+        CloseHandle(h);
+    }
+    return L"cmd /c type \"" + file + L"\"";
 }
 
 double Seconds(LARGE_INTEGER a, LARGE_INTEGER b) {
@@ -141,6 +180,42 @@ int MeasureMemory(int mb) {
     return 0;
 }
 
+// A bare loop in a process of its own without a console (this program again, with --bare),
+// as a plain program starts a command; its time, or a negative one when it failed.
+double PlainBareLoop(const std::wstring& cmd, long long bytes) {
+    wchar_t self[MAX_PATH], tmp[MAX_PATH];
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    GetTempPathW(MAX_PATH, tmp);
+    const std::wstring result = std::wstring(tmp) + L"console_bench_bare.txt";
+    DeleteFileW(result.c_str());
+    std::wstring line = L"\"" + std::wstring(self) + L"\" --bare \"" + result + L"\" " + cmd;
+    STARTUPINFOW si = {};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi = {};
+    if (!CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, DETACHED_PROCESS, nullptr,
+                        nullptr, &si, &pi))
+        return -1;
+    WaitForSingleObject(pi.hProcess, INFINITE);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    double seconds = -1;
+    long long got = 0;
+    if (FILE* f = _wfopen(result.c_str(), L"r")) {
+        if (std::fscanf(f, "%lf %lld", &seconds, &got) != 2 || got != bytes) seconds = -1;
+        std::fclose(f);
+    }
+    return seconds;
+}
+
+// The program's console: its own, hidden, in the ANSI code page (a console program would
+// otherwise keep the one it was started with).
+void ConsoleLikeTheProgram() {
+    FreeConsole();
+    if (AllocConsole())
+        if (HWND w = GetConsoleWindow()) ShowWindow(w, SW_HIDE);
+    console::Shelvoxs::PrepareConsole();
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -148,49 +223,79 @@ int wmain(int argc, wchar_t** argv) {
         return MeasureOnce(argv[2], _wtoi(argv[3]));
     if (argc >= 2 && std::wstring(argv[1]) == L"--memory")
         return MeasureMemory(argc > 2 ? _wtoi(argv[2]) : 20);
-    std::vector<int> sizes = {5, 20};
-    if (argc > 1) {
-        sizes.clear();
-        for (int i = 1; i < argc; ++i) sizes.push_back(_wtoi(argv[i]));
+    if (argc >= 4 && std::wstring(argv[1]) == L"--bare") {
+        // The rest of the command line is the command, as the parent wrote it.
+        std::wstring all = GetCommandLineW();
+        const std::wstring marker = std::wstring(argv[2]) + L"\" ";
+        std::wstring cmd = all.substr(all.find(marker) + marker.size());
+        long long got = 0;
+        double t = Time([&] { got = BareReadLoop(cmd); });
+        if (FILE* f = _wfopen(argv[2], L"w")) {
+            std::fprintf(f, "%.6f %lld\n", t, got);
+            std::fclose(f);
+        }
+        return 0;
     }
+    std::vector<int> sizes, defaults = {2, 10, 100};
+    std::vector<std::wstring> kinds;
+    for (int i = 1; i < argc; ++i) {
+        const std::wstring a = argv[i];
+        if (a == L"child" || a == L"type")
+            kinds.push_back(a);
+        else if (_wtoi(argv[i]) > 0)
+            sizes.push_back(_wtoi(argv[i]));
+    }
+    if (sizes.empty()) sizes = defaults;
+    if (kinds.empty()) kinds = {L"child", L"type"};
+    ConsoleLikeTheProgram();
     ui::SetAppTitle(L"MORAVELT");
     mainwin::MainForm main;
     main.Form().Show();
     main.Form().SetTimerEnabled(L"Timer11", false);  // no start-up help in the way
 
-    std::printf("%6s %10s %10s %10s %8s %8s\n", "N(MB)", "a(s)", "b(s)", "c(s)", "b/a", "c/a");
-    std::vector<double> cs;
-    for (int mb : sizes) {
-        long long bytes = static_cast<long long>(mb) << 20;
-        std::wstring cmd = ChildCommand(bytes);
-        // Each way runs kReps times, interleaved; the fastest run of each counts, which keeps
-        // other load on the machine out of the ratios.
-        double a = 1e30, b = 1e30, c = 1e30;
-        for (int rep = 0; rep < kReps; ++rep) {
-            long long readA = 0;
-            size_t readB = 0;
-            a = std::min(a, Time([&] { readA = BareReadLoop(cmd); }));
-            console::Shelvoxs runner;
-            runner.ReceiveOutputs = [&](std::wstring chunk) { readB += chunk.size(); };
-            b = std::min(b, Time([&] { runner.ExecuteCommand(cmd); }));
-            main[L"txtOutputs"].SetText(L"");
-            c = std::min(c, Time([&] {
-                             main[L"txtCommand"].SetText(cmd);
-                             main.Console().cmdExecute_Click();
-                         }));
-            size_t readC = static_cast<size_t>(main[L"txtOutputs"].TextLength());
-            if (readA != bytes || readB != static_cast<size_t>(bytes) ||
-                readC != static_cast<size_t>(bytes)) {
-                std::printf("short read: a=%lld b=%zu c=%zu of %lld\n", readA, readB, readC, bytes);
-                return 1;
+    std::printf("%-6s %6s %9s %9s %9s %9s %11s %13s\n", "what", "N(MB)", "plain(s)", "console(s)",
+                "runner(s)", "pane(s)", "pane/plain", "pane/console");
+    for (const std::wstring& kind : kinds) {
+        std::vector<double> perByte;  // the pane's seconds per MB, by size
+        for (int mb : sizes) {
+            long long bytes = static_cast<long long>(mb) << 20;
+            std::wstring cmd = kind == L"type" ? TypeCommand(bytes) : ChildCommand(bytes);
+            // Each way runs kReps times (once from 50 MB on), interleaved; the fastest run of
+            // each counts, which keeps other load on the machine out of the ratios.
+            const int reps = mb >= 50 ? 1 : kReps;
+            double plain = 1e30, a = 1e30, b = 1e30, c = 1e30;
+            for (int rep = 0; rep < reps; ++rep) {
+                plain = std::min(plain, PlainBareLoop(cmd, bytes));
+                long long readA = 0;
+                size_t readB = 0;
+                a = std::min(a, Time([&] { readA = BareReadLoop(cmd); }));
+                console::Shelvoxs runner;
+                runner.ReceiveOutputs = [&](std::wstring chunk) { readB += chunk.size(); };
+                b = std::min(b, Time([&] { runner.ExecuteCommand(cmd); }));
+                main[L"txtOutputs"].SetText(L"");
+                c = std::min(c, Time([&] {
+                                 main[L"txtCommand"].SetText(cmd);
+                                 main.Console().cmdExecute_Click();
+                             }));
+                size_t readC = static_cast<size_t>(main[L"txtOutputs"].TextLength());
+                if (plain < 0 || readA != bytes || readB != static_cast<size_t>(bytes) ||
+                    readC != static_cast<size_t>(bytes)) {
+                    std::printf("short read: plain=%s console=%lld runner=%zu pane=%zu of %lld\n",
+                                plain < 0 ? "failed" : "ok", readA, readB, readC, bytes);
+                    return 1;
+                }
             }
+            main[L"txtOutputs"].SetText(L"");
+            std::printf("%-6ls %6d %9.3f %9.3f %9.3f %9.3f %11.2f %13.2f\n", kind.c_str(), mb,
+                        plain, a, b, c, c / plain, c / a);
+            std::fflush(stdout);
+            perByte.push_back(c / mb);
         }
-        std::printf("%6d %10.3f %10.3f %10.3f %8.2f %8.2f\n", mb, a, b, c, b / a, c / a);
-        std::fflush(stdout);
-        cs.push_back(c);
+        if (perByte.size() >= 2)
+            std::printf("%-6ls pane's cost per byte, %d MB against %d MB: %.2f\n", kind.c_str(),
+                        sizes.back(), sizes[sizes.size() - 2],
+                        perByte.back() / perByte[perByte.size() - 2]);
     }
-    if (cs.size() == 2)
-        std::printf("c(%d MB) / c(%d MB) = %.2f\n", sizes[1], sizes[0], cs[1] / cs[0]);
     main.Form().Unload();
     return 0;
 }
