@@ -249,8 +249,11 @@ struct InspectorE2E : ::testing::Test {
         MouseButton(true);
         MouseMove(Centre(Box(), 3, 2));
     }
+    // The report is written box by box, the hidden txtMhWnd last, and another process can read
+    // it between two boxes: it is whole for h once its first and its last box both name h.
     bool Shows(HWND h, DWORD ms = 3000) const {
-        return WaitUntil([&] { return BoxText(L"txthWnd") == Num(h); }, ms);
+        return WaitUntil(
+            [&] { return BoxText(L"txthWnd") == Num(h) && BoxText(L"txtMhWnd") == Num(h); }, ms);
     }
     // Drags from the box to a point of h and lets go there.
     void Pick(HWND h, POINT at) {
