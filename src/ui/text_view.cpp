@@ -20,6 +20,8 @@ void TextView::Notify(WORD code) {
 }
 
 LRESULT TextView::Handle(UINT msg, WPARAM wp, LPARAM lp) {
+    LRESULT read = 0;
+    if (HandleReading(msg, wp, lp, read)) return read;
     switch (msg) {
         case WM_SETTEXT:
             SetText(lp ? reinterpret_cast<const wchar_t*>(lp) : L"");
@@ -34,12 +36,6 @@ LRESULT TextView::Handle(UINT msg, WPARAM wp, LPARAM lp) {
             std::copy(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(n), out);
             out[n] = 0;
             return static_cast<LRESULT>(n);
-        }
-        case EM_GETSEL: {
-            auto a = static_cast<DWORD>(SelStart()), b = static_cast<DWORD>(SelEnd());
-            if (wp) *reinterpret_cast<DWORD*>(wp) = a;
-            if (lp) *reinterpret_cast<DWORD*>(lp) = b;
-            return MAKELRESULT(std::min<DWORD>(a, 0xFFFF), std::min<DWORD>(b, 0xFFFF));
         }
         case EM_SETSEL: {
             long long a = static_cast<int>(wp), b = static_cast<int>(lp);
@@ -86,10 +82,15 @@ LRESULT TextView::Handle(UINT msg, WPARAM wp, LPARAM lp) {
             return 0;
         case EM_GETLIMITTEXT:
             return limit_;
-        case EM_SETREADONLY:
+        case EM_SETREADONLY: {
             readOnly_ = wp != 0;
+            // Its style says so, as an edit control's does: readers read it there.
+            const LONG style = GetWindowLongW(hwnd_, GWL_STYLE);
+            SetWindowLongW(hwnd_, GWL_STYLE,
+                           readOnly_ ? style | ES_READONLY : style & ~ES_READONLY);
             InvalidateRect(hwnd_, nullptr, FALSE);
             return TRUE;
+        }
         case WM_SETFONT:
             SetFont(wp ? reinterpret_cast<HFONT>(wp)
                        : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT)));
@@ -145,6 +146,7 @@ LRESULT TextView::Handle(UINT msg, WPARAM wp, LPARAM lp) {
             return DLGC_WANTCHARS | DLGC_WANTARROWS | DLGC_HASSETSEL;
         case WM_SETFOCUS:
             focused_ = true;
+            reportedCaretAt_ = {-1, -1};  // where the caret is, told again
             CreateCaret(hwnd_, nullptr, 1, LineHeight());
             dirty_ = false;
             MarkDirty();
@@ -278,6 +280,8 @@ LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
             // No window without its text (a failure here answers FALSE, 0).
             view = new TextView(hwnd, static_cast<DWORD>(cs->style));
             SetWindowLongPtrW(hwnd, 0, reinterpret_cast<LONG_PTR>(view));
+            // A multi-line box, as readers find in its style.
+            SetWindowLongW(hwnd, GWL_STYLE, static_cast<LONG>(cs->style | ES_MULTILINE));
             if (cs->lpszName)
                 ResumeNext(
                     [&] { view->Handle(WM_SETTEXT, 0, reinterpret_cast<LPARAM>(cs->lpszName)); });
@@ -296,6 +300,8 @@ LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 }  // namespace
 
 const wchar_t* TextViewClass() { return kClass; }
+
+bool IsTextView(HWND hwnd) { return ViewOf(hwnd) != nullptr; }
 
 void RegisterTextView() {
     WNDCLASSEXW wc = {};

@@ -17,6 +17,7 @@ namespace ui {
 // The window class name; registered on first use.
 const wchar_t* TextViewClass();
 void RegisterTextView();
+bool IsTextView(HWND hwnd);
 
 // One item of a text box's context menu: the message that carries out its command (WM_UNDO,
 // WM_CUT, WM_COPY, WM_PASTE, WM_CLEAR, or EM_SETSEL for Select All), or 0 for a separator.

@@ -134,6 +134,17 @@ private:
     // ---- window (text_view.cpp) ----
     void Notify(WORD code);
 
+    // ---- what readers get (text_view_access.cpp) ----
+    // The edit messages readers send, the accessible object and the event timer; false for
+    // any other message.
+    bool HandleReading(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
+    // An edit changed the text: the value change goes out with the next events.
+    void TextChanged();
+    // The win events due since the last ones; late: the timer's, never held back.
+    void RaiseEvents(bool late = false);
+    size_t LineOf(WPARAM index) const;
+    size_t LineLength(size_t row) const;
+
     HWND hwnd_;
     bool readOnly_;
     FontWidths widths_;
@@ -153,7 +164,12 @@ private:
     LRESULT limit_ = Capacity(0);
     UndoStep undo_;
     EditKind runKind_ = EditKind::Other;  // the kind of the last edit, while the caret stays
-    static constexpr int kTopMargin = 1;
+    // What readers were last told, and whether more is due.
+    bool valueDue_ = false, userMoved_ = false, eventTimer_ = false;
+    DWORD lastEvents_ = 0;
+    size_t reportedCaret_ = 0, reportedAnchor_ = 0;
+    POINT reportedCaretAt_ = {-1, -1};
+    static constexpr int kTopMargin = 0;  // the first row at the top, as in an edit control
 };
 
 }  // namespace ui::kit

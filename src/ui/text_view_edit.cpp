@@ -49,6 +49,7 @@ bool TextView::ReplaceSelection(const std::wstring& s, EditKind kind) {
     caret_ = anchor_ = layout_.Normalize(a + s.size());
     runKind_ = kind;
     MarkDirty();
+    TextChanged();
     Notify(EN_CHANGE);
     return true;
 }
@@ -88,6 +89,7 @@ void TextView::SetText(const std::wstring& s) {
     caret_ = anchor_ = 0;
     top_ = 0;
     MarkDirty();
+    TextChanged();
     Notify(EN_CHANGE);
 }
 

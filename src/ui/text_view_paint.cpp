@@ -48,6 +48,7 @@ void TextView::ApplyPending() {
     scrollToCaret_ = false;
     UpdateScrollBar();
     PlaceCaret();
+    RaiseEvents();
 }
 
 void TextView::UpdateScrollBar() {
@@ -70,6 +71,7 @@ void TextView::PlaceCaret() {
 void TextView::AfterUserMove(bool keepPreferredX) {
     if (!keepPreferredX) preferredX_ = -1;
     scrollToCaret_ = true;
+    userMoved_ = true;
     dirty_ = false;
     MarkDirty();
 }
