@@ -103,6 +103,14 @@ const std::vector<ui::ControlDef> kLayout = {
     {L"cmdCancel", Kind::Button, L"Cancel (Esc)", 6840, 300, 1395, 375, -1, nullptr, kHidden | kColoured, kTahoma975, kLilac, kNone, 0},
 };
 
+// The inspector's boxes and the labels that stand for them: the labels' column lies apart
+// from the boxes' (and txtTitle was moved into view), so the layout alone does not pair them.
+const wchar_t* const kLabelledBy[][2] = {
+    {L"txthWnd", L"lblHwnd"},         {L"txtTitle", L"lblTitle"},
+    {L"txtClass", L"lblClass"},       {L"txtStyle", L"Label7"},
+    {L"txtRect", L"Label10"},         {L"txtParent", L"lblParent"},
+    {L"txtParentText", L"lblParentText"}, {L"txtParentClass", L"Label9"}};
+
 const ui::FormDef kForm = {L"frmShelvox", 12855, 7935, ui::Border::FixedSingle, kFormGrey, kDefault, 0, IDI_APP};
 // clang-format on
 
@@ -126,6 +134,7 @@ MainForm::MainForm() : form_(kForm, kLayout) {
     form_.Load = [this] { Form_Load(); };
     form_.Design(L"chkOnTop").Click = [this] { chkOnTop_Click(); };
     form_.Design(L"cmdClose").Click = [this] { cmdClose_Click(); };
+    for (const auto& pair : kLabelledBy) form_.Design(pair[0]).SetLabelledBy(pair[1]);
     // The runner is made on each load, so the pane asks for it each time it needs it.
     console_ = std::make_unique<console::ConsolePane>(form_, [this] { return objDOS_.get(); });
     runBox_ = std::make_unique<console::RunBox>(form_);

@@ -72,6 +72,8 @@ TermsForm::TermsForm(ui::Form& main, const Artwork& art, std::wstring recordFold
     form_.Design(L"Command1").Click = [this] { Command1_Click(); };
     form_.Design(L"Text1").GotFocus = [this] { Text1_GotFocus(); };
     form_.Design(L"Text1").KeyPress = [this](int& key) { Text1_KeyPress(key); };
+    // The terms under the screen's title: no label of their own stands near them.
+    form_.Design(L"Text1").SetLabelledBy(L"Label2");
 }
 
 void TermsForm::Form_Load() {

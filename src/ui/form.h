@@ -111,6 +111,9 @@ public:
     // stands for it in the layout (above it or to its left), else its frame's, else the hint
     // just to its right.
     std::wstring AccessibleName() const;
+    // Where the layout puts the label that stands for a control out of the rule's reach, the
+    // form names it: that label's caption is then the control's name.
+    void SetLabelledBy(const wchar_t* label) { labelledBy_ = label ? label : L""; }
     void SetSelStart(int pos);  // puts the caret there and scrolls it into view
 
     bool Visible() const;
@@ -178,6 +181,7 @@ private:
     Form& form_;
     ControlDef def_;
     std::wstring caption_;  // windowless caption
+    std::wstring labelledBy_;
     HWND hwnd_ = nullptr;
     WNDPROC baseProc_ = nullptr;
     int leftTwips_;

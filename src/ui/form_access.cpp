@@ -56,6 +56,10 @@ std::wstring Control::AccessibleName() const {
         default:
             break;
     }
+    if (!labelledBy_.empty()) {
+        auto it = form_.byName_.find(labelledBy_);
+        if (it != form_.byName_.end()) return kit::WithoutAccessKey(it->second->caption_);
+    }
     const Box self = {leftTwips_, def_.top, leftTwips_ + def_.width, def_.top + def_.height};
     // The nearest label above it or to its left; else its frame's caption; else a label just
     // to its right (a hint that explains it).

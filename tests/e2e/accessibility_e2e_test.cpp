@@ -130,6 +130,9 @@ TEST(AccessibilityE2E, TheMainWindowNamesEveryControlAndListsItsLabels) {
         {L"chkOnTop", L"Always On Top", ROLE_SYSTEM_CHECKBUTTON},
         {L"Frame1", L"Run", ROLE_SYSTEM_GROUPING},
         {L"Frame2", L"Manage Window", ROLE_SYSTEM_GROUPING},
+        {L"txtTitle", L"Title:", ROLE_SYSTEM_TEXT},
+        {L"txthWnd", L"hWnd:", ROLE_SYSTEM_TEXT},
+        {L"txtParentClass", L"Parent Class:", ROLE_SYSTEM_TEXT},
     };
     for (const Expected& e : kControls) {
         SCOPED_TRACE(e.control);
@@ -302,6 +305,7 @@ TEST(AccessibilityE2E, TheTermsScreenAndTheAboutBoxTellTheirTexts) {
     ClientOf(Control(terms, L"Command1"), button);
     ASSERT_TRUE(terms1 && check && button);
     EXPECT_EQ(Ask(terms1.Get(), &IAccessible::get_accRole), ROLE_SYSTEM_TEXT);
+    EXPECT_EQ(NameOf(terms1.Get()), L"First Time Use Pop-up Menu");
     EXPECT_EQ(Ask(terms1.Get(), &IAccessible::get_accValue).rfind(L"END USER LICENSE AGREEMENT", 0),
               0u);
     EXPECT_EQ(NameOf(check.Get()), L"I Accept the End User License Agreement");
