@@ -129,12 +129,14 @@ struct Memory {
     SIZE_T now, peak;
 };
 
-Memory MemoryNow() {
+Memory MemoryOf(HANDLE process) {
     PROCESS_MEMORY_COUNTERS pmc = {};
     pmc.cb = sizeof pmc;
-    GetProcessMemoryInfo(GetCurrentProcess(), &pmc, sizeof pmc);
+    GetProcessMemoryInfo(process, &pmc, sizeof pmc);
     return {pmc.WorkingSetSize, pmc.PeakWorkingSetSize};
 }
+
+Memory MemoryNow() { return MemoryOf(GetCurrentProcess()); }
 
 // One measurement, in this process: the console pane (or the runner's ExecuteCommand with the
 // pane's listener) captures N MB; prints the peak growth per output byte.
@@ -169,6 +171,34 @@ int MeasureOnce(const std::wstring& way, int mb) {
     return 0;
 }
 
+// The real program, driven from outside: the command into txtCommand, then its Run button's
+// click, whose handler returns when the run has ended. Empties the transcript first; the
+// transcript's length afterwards, or -1 when the program did not answer.
+struct Program {
+    e2e::MainSession s;
+    bool Start() {
+        if (!GetEnvironmentVariableW(L"DORVANE_EXE", nullptr, 0))
+            SetEnvironmentVariableW(L"DORVANE_EXE", (BuildFolder() + L"\\dorvane.exe").c_str());
+        s = e2e::StartToMain();
+        return s.main != nullptr;
+    }
+    long long Run(const std::wstring& cmd) {
+        DWORD_PTR r = 0;
+        const std::wstring empty;
+        SendMessageTimeoutW(s(L"txtOutputs"), WM_SETTEXT, 0,
+                            reinterpret_cast<LPARAM>(empty.c_str()), SMTO_NORMAL, 60000, &r);
+        SendMessageTimeoutW(s(L"txtCommand"), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(cmd.c_str()),
+                            SMTO_NORMAL, 60000, &r);
+        HWND run = s(L"cmdExecute");
+        if (!SendMessageTimeoutW(s.main, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(run), BN_CLICKED),
+                                 reinterpret_cast<LPARAM>(run), SMTO_NORMAL, 3600000, &r))
+            return -1;
+        if (!SendMessageTimeoutW(s(L"txtOutputs"), WM_GETTEXTLENGTH, 0, 0, SMTO_NORMAL, 60000, &r))
+            return -1;
+        return static_cast<long long>(r);
+    }
+};
+
 // Runs each way in a fresh copy of this program (a peak is a process's whole-life mark).
 int MeasureMemory(int mb) {
     wchar_t self[MAX_PATH];
@@ -187,6 +217,26 @@ int MeasureMemory(int mb) {
         WaitForSingleObject(pi.hProcess, INFINITE);
         CloseHandle(pi.hThread);
         CloseHandle(pi.hProcess);
+    }
+    // The program itself, a fresh start for each command, measured from outside.
+    const long long bytes = static_cast<long long>(mb) << 20;
+    for (const wchar_t* kind : {L"child", L"type"}) {
+        Program program;
+        if (!program.Start()) return 1;
+        program.Run(ChildCommand(4096));
+        const std::wstring cmd =
+            std::wstring(kind) == L"type" ? TypeCommand(bytes) : ChildCommand(bytes);
+        Memory base = MemoryOf(program.s.app->Process());
+        long long got = program.Run(cmd);
+        Memory after = MemoryOf(program.s.app->Process());
+        program.s.app->Kill();
+        if (got != bytes) {
+            std::printf("short read: %lld of %lld\n", got, bytes);
+            return 1;
+        }
+        double growth = static_cast<double>(after.peak) - static_cast<double>(base.now);
+        std::printf("program (%ls) %d %.2f\n", kind, mb, growth / static_cast<double>(bytes));
+        std::fflush(stdout);
     }
     return 0;
 }
@@ -224,34 +274,6 @@ void ConsoleLikeTheProgram() {
     console::Shelvoxs::MakeOwnConsole();
     console::Shelvoxs::PrepareConsole();
 }
-
-// The real program, driven from outside: the command into txtCommand, then its Run button's
-// click, whose handler returns when the run has ended. Empties the transcript first; the
-// transcript's length afterwards, or -1 when the program did not answer.
-struct Program {
-    e2e::MainSession s;
-    bool Start() {
-        if (!GetEnvironmentVariableW(L"DORVANE_EXE", nullptr, 0))
-            SetEnvironmentVariableW(L"DORVANE_EXE", (BuildFolder() + L"\\dorvane.exe").c_str());
-        s = e2e::StartToMain();
-        return s.main != nullptr;
-    }
-    long long Run(const std::wstring& cmd) {
-        DWORD_PTR r = 0;
-        const std::wstring empty;
-        SendMessageTimeoutW(s(L"txtOutputs"), WM_SETTEXT, 0,
-                            reinterpret_cast<LPARAM>(empty.c_str()), SMTO_NORMAL, 60000, &r);
-        SendMessageTimeoutW(s(L"txtCommand"), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(cmd.c_str()),
-                            SMTO_NORMAL, 60000, &r);
-        HWND run = s(L"cmdExecute");
-        if (!SendMessageTimeoutW(s.main, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(run), BN_CLICKED),
-                                 reinterpret_cast<LPARAM>(run), SMTO_NORMAL, 3600000, &r))
-            return -1;
-        if (!SendMessageTimeoutW(s(L"txtOutputs"), WM_GETTEXTLENGTH, 0, 0, SMTO_NORMAL, 60000, &r))
-            return -1;
-        return static_cast<long long>(r);
-    }
-};
 
 }  // namespace
 

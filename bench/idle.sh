@@ -51,7 +51,15 @@ measure() {  # build subject -> prints "cpu% rssMB"
   use_prefix "$PWD/build/wine-idle-$build"
   out=$(mktemp)
   "$loader" "build/$build/bench/idle_bench.exe" "$subject" >"$out" 2>/dev/null &
+  local driver=$!
   for _ in $(seq 1 600); do grep -q '^ready' "$out" && break; sleep 0.1; done
+  if ! grep -q '^ready' "$out"; then
+    echo "- -"
+    "$WINESERVER" -k 2>/dev/null
+    "$WINESERVER" -w 2>/dev/null
+    stop_display
+    return
+  fi
   sleep 5
   local pids a b pattern=dorvane.exe
   [ "$subject" = window ] && pattern='idle_bench.exe window'
@@ -61,7 +69,8 @@ measure() {  # build subject -> prints "cpu% rssMB"
   b=$(cpu_ticks $pids)
   echo "$(awk -v d=$((b - a)) -v t="$tck" -v s="$secs" 'BEGIN {printf "%.2f", 100 * d / t / s}') $(rss_mb "$pattern")"
   "$WINESERVER" -k 2>/dev/null
-  wait 2>/dev/null
+  "$WINESERVER" -w 2>/dev/null
+  wait "$driver" 2>/dev/null
   stop_display
   rm -f "$out"
 }
