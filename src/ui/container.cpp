@@ -1,6 +1,7 @@
 // Frames and picture boxes: windows of the kit's own that paint themselves and the windowless
 // controls inside them, pass their children's notifications to the form, and (picture boxes)
 // raise the mouse events of a classic picture box.
+#include "ui/access.h"
 #include "ui/error_modes.h"
 #include "ui/form.h"
 #include "ui/kit.h"
@@ -18,6 +19,9 @@ LRESULT CALLBACK Control::ContainerProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM l
         switch (msg) {
             case WM_ERASEBKGND:
                 return 1;
+            case WM_GETOBJECT:
+                if (LRESULT object = kit::AnswerGetObject(hwnd, wp, lp)) return object;
+                break;
             case WM_PAINT:
                 c->PaintContainer(hwnd);
                 return 0;

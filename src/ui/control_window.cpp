@@ -1,5 +1,6 @@
 // A control's window: made from the kind table when the form loads, given back its system
 // procedure when it goes, and, for system controls, seen by the kit before the control.
+#include "ui/access.h"
 #include "ui/control_id.h"
 #include "ui/error_modes.h"
 #include "ui/form.h"
@@ -89,6 +90,9 @@ LRESULT Control::HandleSubclassed(UINT msg, WPARAM wp, LPARAM lp) {
             if (Form::MayRaise(*this)) Guarded(GotFocus);
             return r;
         }
+        case WM_GETOBJECT:
+            if (LRESULT object = kit::AnswerGetObject(hwnd, wp, lp)) return object;
+            break;
         case WM_SETCURSOR:
             if (form_.pointer_) {
                 ::SetCursor(form_.pointer_);

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "ui/access.h"
 #include "ui/busy_pump.h"
 #include "ui/error_modes.h"
 #include "ui/kit.h"
@@ -286,6 +287,9 @@ LRESULT Form::Handle(UINT msg, WPARAM wp, LPARAM lp) {
             break;
         case WM_ACTIVATE:
             return OnActivate(wp, lp);
+        case WM_GETOBJECT:
+            if (LRESULT object = kit::AnswerGetObject(hwnd, wp, lp)) return object;
+            break;
         case WM_TIMER:
             OnTimer(wp);
             return 0;

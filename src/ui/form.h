@@ -6,7 +6,8 @@
 // creation from the kind table in kit.cpp, its teardown, the system controls' subclass),
 // container.cpp (frames and picture boxes), paint.cpp (drawing: forms, windowless labels and
 // images, graphical buttons, frames), keyboard.cpp (tab order, access keys, Enter and Esc),
-// timers.cpp, gdi_cache.cpp (fonts and brushes shared per form), error_modes.cpp (errors).
+// timers.cpp, gdi_cache.cpp (fonts and brushes shared per form), error_modes.cpp (errors),
+// access.cpp and form_access.cpp (what screen readers get: accessible objects and names).
 #pragma once
 #include <windows.h>
 
@@ -21,6 +22,10 @@
 #include "win/handles.h"
 
 namespace ui {
+namespace kit {
+struct AccessibleFace;
+AccessibleFace FaceOf(HWND hwnd);
+}  // namespace kit
 
 enum class Kind { Label, Image, TextBox, Button, CheckBox, ListBox, PictureBox, Frame };
 
@@ -102,6 +107,10 @@ public:
     // Appends at the end of a text box, costing in proportion to the appended text.
     void AppendText(const std::wstring& text);
     int TextLength() const;
+    // What a screen reader calls it: a button's caption, or the caption of the label that
+    // stands for it in the layout (above it or to its left), else its frame's, else the hint
+    // just to its right.
+    std::wstring AccessibleName() const;
     void SetSelStart(int pos);  // puts the caret there and scrolls it into view
 
     bool Visible() const;
@@ -162,6 +171,7 @@ private:
     LRESULT ContainerMouse(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
     void ReleaseHeldButtons(HWND hwnd);
     LRESULT HandleSubclassed(UINT msg, WPARAM wp, LPARAM lp);
+    friend kit::AccessibleFace kit::FaceOf(HWND hwnd);
     static LRESULT CALLBACK SubclassProc(HWND, UINT, WPARAM, LPARAM);
     static LRESULT CALLBACK ContainerProc(HWND, UINT, WPARAM, LPARAM);
 
@@ -261,6 +271,7 @@ private:
     bool OnControlColor(WPARAM wp, LPARAM lp, LRESULT& result);
     bool OnLabelMouse(HWND container, UINT msg, LPARAM lp);
     LRESULT OnActivate(WPARAM wp, LPARAM lp);
+    friend kit::AccessibleFace kit::FaceOf(HWND hwnd);
     void CreateControls();
     void PaintForm();
     void PaintWindowless(HWND container, HDC dc);

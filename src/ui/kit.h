@@ -42,6 +42,7 @@ struct KindTraits {
     int clickCode;               // the notification that raises Click (kNoClick: none)
     bool toggles;                // a click changes the value (check box)
     int backSysColor;            // the colour behind it when the layout gives none
+    long accessibleRole;         // what a screen reader calls it (ROLE_SYSTEM_*)
 };
 const KindTraits& TraitsOf(Kind kind);
 

@@ -169,7 +169,7 @@ size_t TextLayout::PosInRow(size_t row, int x) const {
     int w = 0;
     for (size_t i = s; i < e; ++i) {
         int cw = Width(text_[i]);
-        if (x < w + cw / 2) return i;
+        if (2 * (x - w) < cw) return i;  // before the middle of the character
         w += cw;
     }
     // A wrapped row ends where the next one starts; keep the caret on this row.

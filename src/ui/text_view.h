@@ -3,10 +3,14 @@
 // view. It answers the edit-control messages a form and its tools use (WM_SETTEXT,
 // WM_GETTEXT, EM_SETSEL, EM_GETSEL, EM_REPLACESEL, EM_SCROLLCARET, EM_GETLINECOUNT,
 // EM_GETFIRSTVISIBLELINE, WM_COPY, WM_CUT, WM_PASTE, WM_CLEAR, WM_UNDO, EM_UNDO, EM_CANUNDO,
-// EM_EMPTYUNDOBUFFER) and sends EN_CHANGE, EN_SETFOCUS and EN_KILLFOCUS to its parent like an
-// edit control. Lines wrap at word boundaries. The user gets what an edit control offers: the
-// caret keys with Ctrl (by word) and Shift (extending the selection), Ctrl+Backspace, one level
-// of undo (Ctrl+Z; again redoes), double-click for a word and a context menu.
+// EM_EMPTYUNDOBUFFER) and those screen readers use (EM_LINEINDEX, EM_LINELENGTH,
+// EM_LINEFROMCHAR, EM_GETLINE, EM_POSFROMCHAR, EM_CHARFROMPOS), as the standard multi-line box
+// answers them, and sends EN_CHANGE, EN_SETFOCUS and EN_KILLFOCUS to its parent like an edit
+// control. To a reader it is an editable text (ES_MULTILINE, ES_READONLY in its style, the
+// system caret while it has the focus, value, selection and caret events). Lines wrap at word
+// boundaries. The user gets what an edit control offers: the caret keys with Ctrl (by word) and
+// Shift (extending the selection), Ctrl+Backspace, one level of undo (Ctrl+Z; again redoes),
+// double-click for a word and a context menu.
 #pragma once
 #include <windows.h>
 
@@ -17,6 +21,7 @@ namespace ui {
 // The window class name; registered on first use.
 const wchar_t* TextViewClass();
 void RegisterTextView();
+bool IsTextView(HWND hwnd);
 
 // One item of a text box's context menu: the message that carries out its command (WM_UNDO,
 // WM_CUT, WM_COPY, WM_PASTE, WM_CLEAR, or EM_SETSEL for Select All), or 0 for a separator.
