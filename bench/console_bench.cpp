@@ -3,15 +3,18 @@
 //   child  the test child writing lines of 78 letters with large WriteFile calls;
 //   type   "cmd /c type FILE" of a file of 80-column lines the benchmark makes (cmd writes
 //          a line at a time, through its console's code page).
-// Each is captured four ways:
+// Each is captured five ways:
 //   plain    a bare loop of 256-byte ReadFile calls in a process of its own that has no
-//            console, as a plain program starts a command;
-//   console  the same loop in this process, which holds a hidden console like the program's
-//            (ANSI code page), so the child runs attached to it;
+//            console, which starts the command with none either: the least a pipe costs
+//            (a plain program without a console starts a command so under Wine);
+//   console  the same loop in this process, which holds a console like the program's (no
+//            window, ANSI code page), so the child runs attached to it;
 //   runner   the command runner, with a listener that discards each chunk;
-//   pane     the console pane, into the (emptied) transcript box of a shown main window.
-// Prints the times and the ratios pane/plain and pane/console, and each way's cost per byte
-// at the largest N against the one before it.
+//   pane     the console pane, into the (emptied) transcript box of a shown main window;
+//   program  dorvane.exe itself, started once and driven from outside as a user would: the
+//            command typed into its command box and its Run button pressed.
+// Prints the times and the ratios pane/plain, pane/console and program/plain, and the pane's
+// and the program's cost per byte at the largest N against the one before it.
 //
 // With --memory N it measures instead, in a process of its own for each way, the peak
 // working-set growth per byte of output while N MB pass through the console pane into the
@@ -27,8 +30,11 @@
 #include <vector>
 
 #include "console/console_pane.h"
+#include "driver.h"
+#include "session.h"
 #include "console/shelvoxs.h"
 #include "mainwin/main_form.h"
+#include "win/native_system.h"
 #include "ui/form.h"
 #include "ui/runtime.h"
 
@@ -91,7 +97,8 @@ double Time(F f) {
     return Seconds(a, b);
 }
 
-long long BareReadLoop(const std::wstring& cmd) {
+// flags: how the child is created (DETACHED_PROCESS: with no console at all).
+long long BareReadLoop(const std::wstring& cmd, DWORD flags) {
     SECURITY_ATTRIBUTES sa = {sizeof sa, nullptr, TRUE};
     HANDLE rd = nullptr, wr = nullptr;
     CreatePipe(&rd, &wr, &sa, 0);
@@ -102,7 +109,11 @@ long long BareReadLoop(const std::wstring& cmd) {
     si.hStdOutput = si.hStdError = wr;
     PROCESS_INFORMATION pi = {};
     std::wstring line = cmd;
-    CreateProcessW(nullptr, &line[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi);
+    {
+        win::NativeSystemFiles native;  // the same cmd as the program's runner starts
+        CreateProcessW(nullptr, &line[0], nullptr, nullptr, TRUE, flags, nullptr, nullptr, &si,
+                       &pi);
+    }
     CloseHandle(wr);
     char buf[256];
     DWORD got = 0;
@@ -118,12 +129,14 @@ struct Memory {
     SIZE_T now, peak;
 };
 
-Memory MemoryNow() {
+Memory MemoryOf(HANDLE process) {
     PROCESS_MEMORY_COUNTERS pmc = {};
     pmc.cb = sizeof pmc;
-    GetProcessMemoryInfo(GetCurrentProcess(), &pmc, sizeof pmc);
+    GetProcessMemoryInfo(process, &pmc, sizeof pmc);
     return {pmc.WorkingSetSize, pmc.PeakWorkingSetSize};
 }
+
+Memory MemoryNow() { return MemoryOf(GetCurrentProcess()); }
 
 // One measurement, in this process: the console pane (or the runner's ExecuteCommand with the
 // pane's listener) captures N MB; prints the peak growth per output byte.
@@ -158,6 +171,34 @@ int MeasureOnce(const std::wstring& way, int mb) {
     return 0;
 }
 
+// The real program, driven from outside: the command into txtCommand, then its Run button's
+// click, whose handler returns when the run has ended. Empties the transcript first; the
+// transcript's length afterwards, or -1 when the program did not answer.
+struct Program {
+    e2e::MainSession s;
+    bool Start() {
+        if (!GetEnvironmentVariableW(L"DORVANE_EXE", nullptr, 0))
+            SetEnvironmentVariableW(L"DORVANE_EXE", (BuildFolder() + L"\\dorvane.exe").c_str());
+        s = e2e::StartToMain();
+        return s.main != nullptr;
+    }
+    long long Run(const std::wstring& cmd) {
+        DWORD_PTR r = 0;
+        const std::wstring empty;
+        SendMessageTimeoutW(s(L"txtOutputs"), WM_SETTEXT, 0,
+                            reinterpret_cast<LPARAM>(empty.c_str()), SMTO_NORMAL, 60000, &r);
+        SendMessageTimeoutW(s(L"txtCommand"), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(cmd.c_str()),
+                            SMTO_NORMAL, 60000, &r);
+        HWND run = s(L"cmdExecute");
+        if (!SendMessageTimeoutW(s.main, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(run), BN_CLICKED),
+                                 reinterpret_cast<LPARAM>(run), SMTO_NORMAL, 3600000, &r))
+            return -1;
+        if (!SendMessageTimeoutW(s(L"txtOutputs"), WM_GETTEXTLENGTH, 0, 0, SMTO_NORMAL, 60000, &r))
+            return -1;
+        return static_cast<long long>(r);
+    }
+};
+
 // Runs each way in a fresh copy of this program (a peak is a process's whole-life mark).
 int MeasureMemory(int mb) {
     wchar_t self[MAX_PATH];
@@ -176,6 +217,26 @@ int MeasureMemory(int mb) {
         WaitForSingleObject(pi.hProcess, INFINITE);
         CloseHandle(pi.hThread);
         CloseHandle(pi.hProcess);
+    }
+    // The program itself, a fresh start for each command, measured from outside.
+    const long long bytes = static_cast<long long>(mb) << 20;
+    for (const wchar_t* kind : {L"child", L"type"}) {
+        Program program;
+        if (!program.Start()) return 1;
+        program.Run(ChildCommand(4096));
+        const std::wstring cmd =
+            std::wstring(kind) == L"type" ? TypeCommand(bytes) : ChildCommand(bytes);
+        Memory base = MemoryOf(program.s.app->Process());
+        long long got = program.Run(cmd);
+        Memory after = MemoryOf(program.s.app->Process());
+        program.s.app->Kill();
+        if (got != bytes) {
+            std::printf("short read: %lld of %lld\n", got, bytes);
+            return 1;
+        }
+        double growth = static_cast<double>(after.peak) - static_cast<double>(base.now);
+        std::printf("program (%ls) %d %.2f\n", kind, mb, growth / static_cast<double>(bytes));
+        std::fflush(stdout);
     }
     return 0;
 }
@@ -207,12 +268,10 @@ double PlainBareLoop(const std::wstring& cmd, long long bytes) {
     return seconds;
 }
 
-// The program's console: its own, hidden, in the ANSI code page (a console program would
-// otherwise keep the one it was started with).
+// The program's console: its own, windowless, in the ANSI code page (a console program
+// would otherwise keep the one it was started with).
 void ConsoleLikeTheProgram() {
-    FreeConsole();
-    if (AllocConsole())
-        if (HWND w = GetConsoleWindow()) ShowWindow(w, SW_HIDE);
+    console::Shelvoxs::MakeOwnConsole();
     console::Shelvoxs::PrepareConsole();
 }
 
@@ -229,7 +288,7 @@ int wmain(int argc, wchar_t** argv) {
         const std::wstring marker = std::wstring(argv[2]) + L"\" ";
         std::wstring cmd = all.substr(all.find(marker) + marker.size());
         long long got = 0;
-        double t = Time([&] { got = BareReadLoop(cmd); });
+        double t = Time([&] { got = BareReadLoop(cmd, DETACHED_PROCESS); });
         if (FILE* f = _wfopen(argv[2], L"w")) {
             std::fprintf(f, "%.6f %lld\n", t, got);
             std::fclose(f);
@@ -247,28 +306,34 @@ int wmain(int argc, wchar_t** argv) {
     }
     if (sizes.empty()) sizes = defaults;
     if (kinds.empty()) kinds = {L"child", L"type"};
+    Program program;
+    if (!program.Start()) {
+        std::printf("dorvane.exe did not start\n");
+        return 1;
+    }
     ConsoleLikeTheProgram();
     ui::SetAppTitle(L"MORAVELT");
     mainwin::MainForm main;
     main.Form().Show();
     main.Form().SetTimerEnabled(L"Timer11", false);  // no start-up help in the way
 
-    std::printf("%-6s %6s %9s %9s %9s %9s %11s %13s\n", "what", "N(MB)", "plain(s)", "console(s)",
-                "runner(s)", "pane(s)", "pane/plain", "pane/console");
+    std::printf("%-6s %6s %9s %9s %9s %9s %10s %11s %13s %14s\n", "what", "N(MB)", "plain(s)",
+                "console(s)", "runner(s)", "pane(s)", "program(s)", "pane/plain", "pane/console",
+                "program/plain");
     for (const std::wstring& kind : kinds) {
-        std::vector<double> perByte;  // the pane's seconds per MB, by size
+        std::vector<double> perByte, programPerByte;  // seconds per MB, by size
         for (int mb : sizes) {
             long long bytes = static_cast<long long>(mb) << 20;
             std::wstring cmd = kind == L"type" ? TypeCommand(bytes) : ChildCommand(bytes);
             // Each way runs kReps times (once from 50 MB on), interleaved; the fastest run of
             // each counts, which keeps other load on the machine out of the ratios.
             const int reps = mb >= 50 ? 1 : kReps;
-            double plain = 1e30, a = 1e30, b = 1e30, c = 1e30;
+            double plain = 1e30, a = 1e30, b = 1e30, c = 1e30, d = 1e30;
             for (int rep = 0; rep < reps; ++rep) {
                 plain = std::min(plain, PlainBareLoop(cmd, bytes));
                 long long readA = 0;
                 size_t readB = 0;
-                a = std::min(a, Time([&] { readA = BareReadLoop(cmd); }));
+                a = std::min(a, Time([&] { readA = BareReadLoop(cmd, 0); }));
                 console::Shelvoxs runner;
                 runner.ReceiveOutputs = [&](std::wstring chunk) { readB += chunk.size(); };
                 b = std::min(b, Time([&] { runner.ExecuteCommand(cmd); }));
@@ -278,24 +343,32 @@ int wmain(int argc, wchar_t** argv) {
                                  main.Console().cmdExecute_Click();
                              }));
                 size_t readC = static_cast<size_t>(main[L"txtOutputs"].TextLength());
+                main[L"txtOutputs"].SetText(L"");
+                long long readD = 0;
+                d = std::min(d, Time([&] { readD = program.Run(cmd); }));
                 if (plain < 0 || readA != bytes || readB != static_cast<size_t>(bytes) ||
-                    readC != static_cast<size_t>(bytes)) {
-                    std::printf("short read: plain=%s console=%lld runner=%zu pane=%zu of %lld\n",
-                                plain < 0 ? "failed" : "ok", readA, readB, readC, bytes);
+                    readC != static_cast<size_t>(bytes) || readD != bytes) {
+                    std::printf(
+                        "short read: plain=%s console=%lld runner=%zu pane=%zu program=%lld of "
+                        "%lld\n",
+                        plain < 0 ? "failed" : "ok", readA, readB, readC, readD, bytes);
                     return 1;
                 }
             }
             main[L"txtOutputs"].SetText(L"");
-            std::printf("%-6ls %6d %9.3f %9.3f %9.3f %9.3f %11.2f %13.2f\n", kind.c_str(), mb,
-                        plain, a, b, c, c / plain, c / a);
+            std::printf("%-6ls %6d %9.3f %9.3f %9.3f %9.3f %10.3f %11.2f %13.2f %14.2f\n",
+                        kind.c_str(), mb, plain, a, b, c, d, c / plain, c / a, d / plain);
             std::fflush(stdout);
             perByte.push_back(c / mb);
+            programPerByte.push_back(d / mb);
         }
         if (perByte.size() >= 2)
-            std::printf("%-6ls pane's cost per byte, %d MB against %d MB: %.2f\n", kind.c_str(),
-                        sizes.back(), sizes[sizes.size() - 2],
-                        perByte.back() / perByte[perByte.size() - 2]);
+            std::printf("%-6ls cost per byte, %d MB against %d MB: pane %.2f, program %.2f\n",
+                        kind.c_str(), sizes.back(), sizes[sizes.size() - 2],
+                        perByte.back() / perByte[perByte.size() - 2],
+                        programPerByte.back() / programPerByte[programPerByte.size() - 2]);
     }
     main.Form().Unload();
+    program.s.app->Kill();
     return 0;
 }

@@ -20,6 +20,7 @@
 #include "ui/runtime.h"
 #include "win/handles.h"
 #include "win/native_system.h"
+#include "win/windowless_console.h"
 #include "win/text.h"
 
 namespace console {
@@ -53,19 +54,24 @@ bool IsWindowedProgram() {
 
 }  // namespace
 
+bool Shelvoxs::MakeOwnConsole() {
+    // A console inherited from whoever started the program is not ours to change. Ours has
+    // no window; where the system cannot make one like that, a console's window is hidden at
+    // once, and whatever had the foreground gets it back.
+    if (win::AttachWindowlessConsole()) return true;
+    HWND front = GetForegroundWindow();
+    FreeConsole();
+    bool made = AllocConsole() != FALSE;
+    if (HWND window = made ? GetConsoleWindow() : nullptr) ShowWindow(window, SW_HIDE);
+    if (front && GetForegroundWindow() != front) SetForegroundWindow(front);
+    return made;
+}
+
 void Shelvoxs::PrepareConsole() {
     // Made once for the program's life (the console belongs to the process, not to a run).
     // A console program (a test host) keeps the console it runs in.
     static bool made = !IsWindowedProgram();
-    if (!made) {
-        // A console inherited from whoever started the program is not ours to change.
-        // Its window is hidden at once, and whatever had the foreground gets it back.
-        HWND front = GetForegroundWindow();
-        FreeConsole();
-        made = AllocConsole() != FALSE;
-        if (HWND window = made ? GetConsoleWindow() : nullptr) ShowWindow(window, SW_HIDE);
-        if (front && GetForegroundWindow() != front) SetForegroundWindow(front);
-    }
+    if (!made) made = MakeOwnConsole();
     UINT ansi = GetACP();
     if (GetConsoleOutputCP() != ansi) SetConsoleOutputCP(ansi);
     if (GetConsoleCP() != ansi) SetConsoleCP(ansi);

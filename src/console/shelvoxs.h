@@ -51,11 +51,15 @@ public:
 
     // Console programs write to a pipe through their console's code page, the OEM one unless
     // told otherwise, while the transcript reads the ANSI one (so "café" would come out
-    // wrong). The children get a console of the program's own, hidden, that uses the ANSI code
-    // page both ways; programs that write ANSI themselves are not affected. Every run makes
-    // sure of it; a windowed program calls it before it shows a window, so that the console's
-    // brief appearance takes the foreground from nothing.
+    // wrong). The children get a console of the program's own, without a window, that uses
+    // the ANSI code page both ways; programs that write ANSI themselves are not affected.
+    // Every run makes sure of it; a windowed program calls it before it shows a window, so
+    // that a console window, where the system can only make one with a window, takes the
+    // foreground from nothing.
     static void PrepareConsole();
+    // The console that PrepareConsole makes once for a windowed program, in place of any it
+    // had: true when the process has it now.
+    static bool MakeOwnConsole();
 
     static constexpr unsigned long kReadSize = 256;
     static constexpr unsigned long kPumpIntervalMs = 40;

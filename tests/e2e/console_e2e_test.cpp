@@ -91,10 +91,10 @@ TEST(ConsoleE2E, TypedCommandAndEnterAppendOutputAndClearTheBox) {
     SaveScreenshot(L"console-typed");
 
     // A console program writes through its console's code page; the transcript reads it
-    // right because that code page is the ANSI one.
+    // right because that code page is the ANSI one. The console has no window to show.
     TypeText(L"\"" + TestChildPath() + L"\" console");
     PressKey(VK_RETURN);
-    const std::wstring cafe = std::to_wstring(GetACP()) + L" caf\x00E9\r\n";
+    const std::wstring cafe = std::to_wstring(GetACP()) + L" windowless caf\x00E9\r\n";
     EXPECT_TRUE(WaitUntil([&] {
         return Text(s(L"txtOutputs")) == expected + L"second\r\n" + cafe;
     })) << "ends in: "

@@ -16,8 +16,9 @@
 //   test_child front MS        shows a window of its own in the foreground for MS ms
 //   test_child utf16           writes a line of UTF-16 with a byte-order mark, three bytes at a
 //                              time, so that reads split its characters
-//   test_child console         writes its console's output code page and "caf\u00E9" as
-//                              console programs do: in that code page
+//   test_child console         writes its console's output code page, whether the console
+//                              has a window, and "caf\u00E9" as console programs do: in that
+//                              code page
 #include <windows.h>
 
 #include <cstdio>
@@ -126,8 +127,9 @@ int main(int argc, char** argv) {
         }
     } else if (mode == "console") {
         UINT cp = GetConsoleOutputCP();
-        char text[32] = "";
-        int at = snprintf(text, sizeof text, "%u ", cp);
+        char text[48] = "";
+        int at =
+            snprintf(text, sizeof text, "%u %s ", cp, GetConsoleWindow() ? "window" : "windowless");
         int len = WideCharToMultiByte(cp, 0, L"caf\x00E9\r\n", 6, text + at,
                                       static_cast<int>(sizeof text) - at, nullptr, nullptr);
         WriteAll(out, text, static_cast<DWORD>(at + (len > 0 ? len : 0)));
