@@ -11,18 +11,21 @@
 
 #include "driver.h"
 #include "session.h"
+#include "ui/error_modes.h"
 
 namespace {
 
 POINT g_pointer;
 
 LRESULT CALLBACK WindowProc(HWND h, UINT m, WPARAM w, LPARAM l) {
-    if (m == WM_TIMER) {
-        GetCursorPos(&g_pointer);
-        return 0;
-    }
-    if (m == WM_DESTROY) PostQuitMessage(0);
-    return DefWindowProcW(h, m, w, l);
+    return ui::AtBoundary<LRESULT>(0, [&]() -> LRESULT {
+        if (m == WM_TIMER) {
+            GetCursorPos(&g_pointer);
+            return 0;
+        }
+        if (m == WM_DESTROY) PostQuitMessage(0);
+        return DefWindowProcW(h, m, w, l);
+    });
 }
 
 int BareWindow() {
