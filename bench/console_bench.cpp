@@ -30,6 +30,7 @@
 #include <vector>
 
 #include "console/console_pane.h"
+#include "build_folder.h"
 #include "driver.h"
 #include "session.h"
 #include "console/shelvoxs.h"
@@ -41,14 +42,6 @@
 namespace {
 
 const int kReps = 3;
-
-std::wstring BuildFolder() {
-    wchar_t path[MAX_PATH];
-    GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring dir(path);
-    dir = dir.substr(0, dir.find_last_of(L'\\'));
-    return dir.substr(0, dir.find_last_of(L'\\'));
-}
 
 std::wstring ChildCommand(long long bytes) {
     return L"\"" + BuildFolder() + L"\\tests\\win\\test_child.exe\" bytes " +
@@ -177,8 +170,7 @@ int MeasureOnce(const std::wstring& way, int mb) {
 struct Program {
     e2e::MainSession s;
     bool Start() {
-        if (!GetEnvironmentVariableW(L"DORVANE_EXE", nullptr, 0))
-            SetEnvironmentVariableW(L"DORVANE_EXE", (BuildFolder() + L"\\dorvane.exe").c_str());
+        DriveTheBuildFoldersProgram();
         s = e2e::StartToMain();
         return s.main != nullptr;
     }

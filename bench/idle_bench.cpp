@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <string>
 
+#include "build_folder.h"
 #include "driver.h"
 #include "session.h"
 #include "ui/error_modes.h"
@@ -47,14 +48,6 @@ int BareWindow() {
     return 0;
 }
 
-std::wstring BuildFolder() {
-    wchar_t path[MAX_PATH];
-    GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring dir(path);
-    dir = dir.substr(0, dir.find_last_of(L'\\'));
-    return dir.substr(0, dir.find_last_of(L'\\'));
-}
-
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -64,8 +57,7 @@ int wmain(int argc, wchar_t** argv) {
         std::printf("usage: idle_bench.exe window|program\n");
         return 2;
     }
-    if (!GetEnvironmentVariableW(L"DORVANE_EXE", nullptr, 0))
-        SetEnvironmentVariableW(L"DORVANE_EXE", (BuildFolder() + L"\\dorvane.exe").c_str());
+    DriveTheBuildFoldersProgram();
     e2e::MainSession s = e2e::StartToMain();
     if (!s.main) {
         std::printf("dorvane.exe did not start\n");

@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "build_folder.h"
 #include "driver.h"
 #include "session.h"
 
@@ -65,16 +66,7 @@ int wmain(int argc, wchar_t** argv) {
     int refreshes = argc > 2 ? _wtoi(argv[2]) : 200;
     int picks = argc > 3 ? _wtoi(argv[3]) : 200;
     const int kWarmUp = 50;
-    {
-        // The program sits in the build folder, one level up from this one.
-        wchar_t self[MAX_PATH];
-        GetModuleFileNameW(nullptr, self, MAX_PATH);
-        std::wstring dir(self);
-        dir = dir.substr(0, dir.find_last_of(L'\\'));
-        dir = dir.substr(0, dir.find_last_of(L'\\'));
-        if (!GetEnvironmentVariableW(L"DORVANE_EXE", nullptr, 0))
-            SetEnvironmentVariableW(L"DORVANE_EXE", (dir + L"\\dorvane.exe").c_str());
-    }
+    DriveTheBuildFoldersProgram();
 
     MainSession s = StartToMain();
     if (!s.main) {
