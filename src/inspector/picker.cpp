@@ -13,6 +13,15 @@ namespace {
 
 constexpr int kLeft = 1;
 
+// Whether a button other than the primary one is down now. The system's own state, not the
+// one a queued message carries: a press can reach the system well before the messages
+// queued ahead of it are read, and the tick reads the pointer as it is now. The system
+// reports physical buttons, so swapped buttons swap the primary one.
+bool AnotherButtonIsDown() {
+    const int secondary = GetSystemMetrics(SM_SWAPBUTTON) ? VK_LBUTTON : VK_RBUTTON;
+    return (GetAsyncKeyState(secondary) & 0x8000) || (GetAsyncKeyState(VK_MBUTTON) & 0x8000);
+}
+
 HCURSOR CrossHairCursor(int id) {
     HCURSOR c = id ? LoadCursorW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id)) : nullptr;
     // A host without our resources (a test program) still gets a cross-hair.
@@ -34,6 +43,8 @@ Picker::Picker(ui::Form& form, int crossHairCursor) : form_(form) {
 }
 
 void Picker::picCrossHair_MouseDown(int button, int, int, int) {
+    // Another button pressed during a drag pauses the updates at once, not at the next movement.
+    if (button != kLeft) leftAlone_ = false;
     if (button != kLeft || blnDragging_) return;
     blnDragging_ = true;
     leftAlone_ = true;
@@ -45,8 +56,8 @@ void Picker::picCrossHair_MouseDown(int button, int, int, int) {
 
 void Picker::picCrossHair_MouseMove(int button, int, int, int) {
     // The left button alone: holding another one as well pauses the updates.
-    leftAlone_ = button == kLeft;
-    if (button != kLeft || !blnDragging_) return;
+    leftAlone_ = button == kLeft && !AnotherButtonIsDown();
+    if (!leftAlone_ || !blnDragging_) return;
     mark_.Show(ShowWindowUnderPointer());
 }
 
@@ -93,7 +104,8 @@ void Picker::Timer1_Timer() {
     // A drag whose pointer is somewhere its last movement did not report (the system can
     // settle the pointer's position after the movement it announced) reads it again, by the
     // same rules as a movement: the box holds the mouse and the left button alone is down.
-    if (blnDragging_ && leftAlone_ && (pt.x != lastRead_.x || pt.y != lastRead_.y) &&
+    if (blnDragging_ && leftAlone_ && !AnotherButtonIsDown() &&
+        (pt.x != lastRead_.x || pt.y != lastRead_.y) &&
         GetCapture() == form_[L"picCrossHair"].Hwnd())
         mark_.Show(ShowWindowUnderPointer());
 }

@@ -33,7 +33,7 @@ private:
 
     ui::Form& form_;
     bool blnDragging_ = false;
-    // The last movement held the left button alone; where the boxes were last read.
+    // Nothing but the left button held since the last movement; where the boxes were last read.
     bool leftAlone_ = false;
     POINT lastRead_ = {0, 0};
     // The frame around the window that the drag is over; gone on release or lost capture.

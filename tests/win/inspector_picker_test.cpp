@@ -256,6 +256,11 @@ TEST_F(PickerTest, APointerThatSettlesWithoutAMovementIsReadAtTheNextTick) {
     SetCursorPos(over.x, over.y);
     Picker().Timer1_Timer();
     EXPECT_EQ(Box(L"txtTitle").Text(), L"B");
+    // A press of the right button pauses the tick before any movement says so.
+    Picker().picCrossHair_MouseDown(2, 0, 0, 0);
+    PointAt(Inside(a.Hwnd()));
+    Picker().Timer1_Timer();
+    EXPECT_EQ(Box(L"txtTitle").Text(), L"B");
     // With the right button held as well, the tick leaves the boxes alone, as a movement does.
     Move(3);
     PointAt(Inside(a.Hwnd()));
