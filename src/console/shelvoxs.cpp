@@ -12,6 +12,7 @@
 #include <deque>
 #include <mutex>
 #include <new>
+#include <utility>
 #include <vector>
 
 #include "console/output_decoder.h"
@@ -34,6 +35,8 @@ Shelvoxs::System* g_system = &g_realSystem;
     if (code == 0) code = ERROR_NOT_ENOUGH_MEMORY;
     throw ui::RuntimeError(static_cast<long>(code), win::ErrorText(code), L"Shelvoxs");
 }
+
+constexpr size_t kOutputBlock = 1 << 20;
 
 OutputDecoder NewDecoder() {
     return OutputDecoder([](std::string_view bytes) { return win::FromAnsi(bytes); });
@@ -175,19 +178,43 @@ void Shelvoxs::Cancel() {
 }
 
 std::wstring Shelvoxs::Outputs() const {
+    std::wstring text;
     // ANSI in a code page of one byte a character: read by read and all at once are the same.
     CPINFO cp = {};
-    if (!utf16_ && GetCPInfo(CP_ACP, &cp) && cp.MaxCharSize == 1)
-        return win::FromAnsi(outputBytes_);
+    if (!utf16_ && GetCPInfo(CP_ACP, &cp) && cp.MaxCharSize == 1) {
+        for (const std::string& block : outputBlocks_) text += win::FromAnsi(block);
+        return text;
+    }
     // Otherwise the reads are decoded again one by one, as they were raised.
     OutputDecoder decoder = NewDecoder();
-    std::wstring text;
-    size_t at = 0;
+    size_t block = 0, at = 0;
     for (uint16_t n : readSizes_) {
-        text += decoder.Feed(std::string_view(outputBytes_).substr(at, n));
+        // A read that does not fit in the rest of its block is at the start of the next one.
+        while (n > 0 && at + n > outputBlocks_[block].size()) {
+            ++block;
+            at = 0;
+        }
+        text += decoder.Feed(std::string_view(outputBlocks_[block]).substr(at, n));
         at += n;
     }
     return text + decoder.Finish();
+}
+
+void Shelvoxs::KeepRead(const std::string& bytes) {
+    // A read is kept whole or not at all, so that the sizes always match the bytes.
+    readSizes_.push_back(static_cast<uint16_t>(bytes.size()));
+    try {
+        if (outputBlocks_.empty() || outputBlocks_.back().size() + bytes.size() > kOutputBlock) {
+            std::string block;
+            // From the second block on the run is a long one: each block is had whole at once.
+            if (!outputBlocks_.empty()) block.reserve(kOutputBlock);
+            outputBlocks_.push_back(std::move(block));
+        }
+        outputBlocks_.back() += bytes;
+    } catch (...) {
+        readSizes_.pop_back();
+        throw;
+    }
 }
 
 std::wstring Shelvoxs::ExecuteCommand(const std::wstring& commandLine) {
@@ -301,7 +328,7 @@ bool Shelvoxs::Execute(const std::wstring& commandLine) {
     }
     writeEnd.Reset();
 
-    outputBytes_.clear();
+    outputBlocks_.clear();
     readSizes_.clear();
     utf16_ = false;
     running_ = true;
@@ -339,8 +366,7 @@ void Shelvoxs::ReadLoop(const std::shared_ptr<Reader>& reader, HANDLE readerThre
         if (!batch.empty()) SetEvent(reader->spaceFree.Get());
         for (const std::string& bytes : batch) {
             std::wstring text = decoder.Feed(bytes);
-            outputBytes_ += bytes;
-            readSizes_.push_back(static_cast<uint16_t>(bytes.size()));
+            KeepRead(bytes);
             utf16_ = decoder.GetEncoding() == OutputDecoder::Encoding::Utf16;
             // A UTF-16 read that only completed a character split off for the next read has
             // no text of its own yet; the one empty chunk is the end's.

@@ -83,6 +83,8 @@ private:
     void Raise(const std::wstring& chunk);
     // Reads the started child's output to its end (or the cancel's), raising every chunk.
     void ReadLoop(const std::shared_ptr<Reader>& reader, HANDLE readerThread);
+    // Adds one read to the accumulated output.
+    void KeepRead(const std::string& bytes);
     // Ends the processes of the run under way, whatever state it is in.
     void EndProcesses();
 
@@ -90,8 +92,9 @@ private:
     // The accumulated output is kept as the bytes read, one byte per byte, with the length of
     // each read: its text is the reads converted one by one, exactly as they were raised, and
     // is made only when asked for. A transcript of hundreds of megabytes is held once as
-    // text (in the box), not twice.
-    std::string outputBytes_;
+    // text (in the box), not twice. The bytes are kept in blocks of about a megabyte that a
+    // read never spans, so that a long run grows without copying what it has read.
+    std::vector<std::string> outputBlocks_;
     std::vector<uint16_t> readSizes_;
     bool utf16_ = false;  // the latest run wrote UTF-16
     bool running_ = false;

@@ -1,4 +1,4 @@
-// The text box's layout: the text as one wide string and its rows as a sorted list of start
+// The text box's layout: the text in blocks and its rows as a sorted list of start
 // offsets, kept up to date edit by edit so that a long transcript is never wrapped again whole.
 #include "ui/text_layout.h"
 
@@ -15,12 +15,12 @@ bool IsWord(wchar_t c) { return !IsBlank(c) && !IsBreak(c); }
 
 }  // namespace
 
-TextLayout::TextLayout(const CharWidths& widths, int wrapWidth)
-    : widths_(widths), wrapWidth_(wrapWidth) {}
+TextLayout::TextLayout(const CharWidths& widths, int wrapWidth, unsigned blockShift)
+    : widths_(widths), wrapWidth_(wrapWidth), text_(blockShift) {}
 
 // The end of the row that starts at r within content that ends at c: the longest run of
 // characters that fits, broken after the last blank when there is one.
-size_t TextLayout::FitBreak(const std::wstring& text, size_t r, size_t c) const {
+size_t TextLayout::FitBreak(const BlockText& text, size_t r, size_t c) const {
     int w = 0;
     size_t lastBlankEnd = kNone;
     for (size_t i = r; i < c; ++i) {
@@ -37,12 +37,12 @@ size_t TextLayout::FitBreak(const std::wstring& text, size_t r, size_t c) const 
 
 // Appends to out the starts of the rows from p (a row start) up to end (a paragraph start or
 // the text's end).
-void TextLayout::WrapRange(const std::wstring& text, size_t p, size_t end,
+void TextLayout::WrapRange(const BlockText& text, size_t p, size_t end,
                            std::vector<size_t>& out) const {
     const size_t n = text.size();
     while (p < end) {
         size_t q = text.find(L'\n', p);
-        if (q == std::wstring::npos) q = n;
+        if (q == BlockText::npos) q = n;
         size_t r = p;
         out.push_back(r);
         for (;;) {
@@ -56,14 +56,15 @@ void TextLayout::WrapRange(const std::wstring& text, size_t p, size_t end,
 }
 
 // As WrapRange up to the text's end, with the empty row after a final line break.
-void TextLayout::WrapToEnd(const std::wstring& text, size_t p, std::vector<size_t>& out) const {
+void TextLayout::WrapToEnd(const BlockText& text, size_t p, std::vector<size_t>& out) const {
     const size_t n = text.size();
     WrapRange(text, p, n, out);
     if (n == 0 || text[n - 1] == L'\n') out.push_back(n);
 }
 
 void TextLayout::SetText(const std::wstring& text) {
-    std::wstring t = text;
+    BlockText t(text_.Shift());
+    t.append(text);
     std::vector<size_t> rows;
     WrapToEnd(t, 0, rows);
     text_.swap(t);
@@ -91,13 +92,13 @@ void TextLayout::Replace(size_t a, size_t b, const std::wstring& s) {
         if (s.empty()) return;
         const size_t rowCount = rows_.size();
         const size_t from = rows_.back();
-        text_ += s;  // leaves the text as it was when it throws
+        text_.append(s);  // leaves the text as it was when it throws
         rows_.pop_back();
         try {
             WrapToEnd(text_, from, rows_);
         } catch (...) {
             // Back to the text and rows before the append; neither step allocates.
-            text_.resize(n);
+            text_.Truncate(n);
             rows_.resize(rowCount - 1);
             rows_.push_back(from);
             throw;
@@ -107,9 +108,12 @@ void TextLayout::Replace(size_t a, size_t b, const std::wstring& s) {
     size_t row = RowOf(a);
     while (row > 0 && text_[rows_[row] - 1] != L'\n') --row;
     size_t oldTail = text_.find(L'\n', b);
-    oldTail = oldTail == std::wstring::npos ? kNone : oldTail + 1;
+    oldTail = oldTail == BlockText::npos ? kNone : oldTail + 1;
+    // What the edit takes out and what follows it, so that a failure can put them back.
     const std::wstring removed = text_.substr(a, b - a);
-    text_.replace(a, b - a, s);
+    const std::wstring after = text_.substr(b);
+    text_.reserve(a + s.size() + after.size());
+    text_.Overwrite(a, s, after);
     const long long delta = static_cast<long long>(s.size()) - static_cast<long long>(b - a);
 
     std::vector<size_t> next;
@@ -128,11 +132,12 @@ void TextLayout::Replace(size_t a, size_t b, const std::wstring& s) {
                 next.push_back(static_cast<size_t>(static_cast<long long>(*tail) + delta));
         }
     } catch (...) {
-        // The text's capacity already holds the longer of the two, so this cannot throw.
-        text_.replace(a, s.size(), removed);
+        // The room for the longer of the two texts is there already, so this cannot throw.
+        text_.Overwrite(a, removed, after);
         throw;
     }
     rows_.swap(next);
+    text_.ShrinkToFit();
 }
 
 size_t TextLayout::RowOf(size_t pos) const {

@@ -8,6 +8,8 @@
 #include <utility>
 #include <vector>
 
+#include "ui/block_text.h"
+
 namespace ui {
 
 // Character widths in pixels, as the box's font draws them. Never asked about line breaks,
@@ -20,11 +22,17 @@ public:
 
 class TextLayout {
 public:
-    // widths must outlive the layout.
-    explicit TextLayout(const CharWidths& widths, int wrapWidth = 100);
+    // widths must outlive the layout. The text is kept in blocks of 2^blockShift characters.
+    explicit TextLayout(const CharWidths& widths, int wrapWidth = 100, unsigned blockShift = 16);
 
-    const std::wstring& Text() const { return text_; }
+    // A copy of the whole text; a long one is better read in parts.
+    std::wstring Text() const { return text_.str(); }
     size_t Size() const { return text_.size(); }
+    wchar_t At(size_t pos) const { return text_[pos]; }
+    // Up to n characters from a (clamped to the text).
+    std::wstring Substr(size_t a, size_t n) const { return text_.substr(a, n); }
+    // Copies n characters from a, which must lie within the text, to out.
+    void CopyTo(size_t a, size_t n, wchar_t* out) const { text_.CopyTo(a, n, out); }
     // The start of every row, in order; the first is 0. A text that ends in a line break has an
     // empty last row, where the caret goes after that break.
     const std::vector<size_t>& Rows() const { return rows_; }
@@ -69,13 +77,13 @@ public:
     std::pair<size_t, size_t> WordAt(size_t pos) const;
 
 private:
-    size_t FitBreak(const std::wstring& text, size_t r, size_t c) const;
-    void WrapRange(const std::wstring& text, size_t p, size_t end, std::vector<size_t>& out) const;
-    void WrapToEnd(const std::wstring& text, size_t p, std::vector<size_t>& out) const;
+    size_t FitBreak(const BlockText& text, size_t r, size_t c) const;
+    void WrapRange(const BlockText& text, size_t p, size_t end, std::vector<size_t>& out) const;
+    void WrapToEnd(const BlockText& text, size_t p, std::vector<size_t>& out) const;
 
     const CharWidths& widths_;
     int wrapWidth_;
-    std::wstring text_;
+    BlockText text_;
     std::vector<size_t> rows_{0};
 };
 

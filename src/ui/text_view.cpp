@@ -30,10 +30,9 @@ LRESULT TextView::Handle(UINT msg, WPARAM wp, LPARAM lp) {
             return static_cast<LRESULT>(layout_.Size());
         case WM_GETTEXT: {
             if (wp == 0 || !lp) return 0;
-            const std::wstring& text = layout_.Text();
-            size_t n = std::min(text.size(), static_cast<size_t>(wp) - 1);
+            size_t n = std::min(layout_.Size(), static_cast<size_t>(wp) - 1);
             auto* out = reinterpret_cast<wchar_t*>(lp);
-            std::copy(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(n), out);
+            layout_.CopyTo(0, n, out);
             out[n] = 0;
             return static_cast<LRESULT>(n);
         }

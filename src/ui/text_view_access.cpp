@@ -117,8 +117,7 @@ bool TextView::HandleReading(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
             // The buffer's size comes in its first WORD; the line is copied without an end.
             const size_t room = *reinterpret_cast<const WORD*>(out);
             const size_t n = std::min(room, LineLength(row));
-            const wchar_t* from = layout_.Text().data() + layout_.RowStart(row);
-            std::copy(from, from + n, out);
+            layout_.CopyTo(layout_.RowStart(row), n, out);
             if (n < room) out[n] = 0;  // as the standard box does where there is room
             result = static_cast<LRESULT>(n);
             return true;

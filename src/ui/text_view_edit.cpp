@@ -56,17 +56,16 @@ bool TextView::ReplaceSelection(const std::wstring& s, EditKind kind) {
 
 TextView::UndoStep TextView::NextUndoStep(size_t a, size_t b, const std::wstring& s,
                                           EditKind kind) const {
-    const std::wstring& text = layout_.Text();
     const bool goesOn = undo_.valid && kind == runKind_;
     if (goesOn && kind == EditKind::Typing && a == b && a == undo_.pos + undo_.inserted.size())
         return {true, undo_.pos, undo_.removed, undo_.inserted + s};
     if (goesOn && kind == EditKind::Deleting && s.empty() && undo_.inserted.empty()) {
         if (b == undo_.pos)  // Backspace
-            return {true, a, text.substr(a, b - a) + undo_.removed, L""};
+            return {true, a, layout_.Substr(a, b - a) + undo_.removed, L""};
         if (a == undo_.pos)  // Del
-            return {true, a, undo_.removed + text.substr(a, b - a), L""};
+            return {true, a, undo_.removed + layout_.Substr(a, b - a), L""};
     }
-    return {true, a, text.substr(a, b - a), s};
+    return {true, a, layout_.Substr(a, b - a), s};
 }
 
 bool TextView::Undo() {
@@ -95,7 +94,7 @@ void TextView::SetText(const std::wstring& s) {
 
 bool TextView::CopyToClipboard() {
     if (!HasSelection()) return false;
-    return Rt().SetClipboardText(hwnd_, layout_.Text().substr(SelStart(), SelEnd() - SelStart()));
+    return Rt().SetClipboardText(hwnd_, layout_.Substr(SelStart(), SelEnd() - SelStart()));
 }
 
 void TextView::Cut() {

@@ -122,7 +122,6 @@ void TextView::Paint() {
     COLORREF fore = GetTextColor(mem);
     SetBkMode(mem, TRANSPARENT);
 
-    const std::wstring& text = layout_.Text();
     const int lineHeight = LineHeight();
     size_t selA = SelStart(), selB = SelEnd();
     bool showSel = selA != selB;
@@ -134,6 +133,9 @@ void TextView::Paint() {
         if (row >= layout_.RowCount()) break;
         int y = kTopMargin + i * lineHeight;
         size_t s = layout_.RowStart(row), e = layout_.RowContentEnd(row);
+        // The row's own copy: the text is kept in blocks, and a row may span two.
+        const std::wstring line = layout_.Substr(s, e - s);
+        auto at = [&](size_t k) { return line[k - s]; };
         int x = margin_;
         // Drawn in runs split at tabs and at the selection's edges.
         size_t p = s;
@@ -144,17 +146,17 @@ void TextView::Paint() {
                 if (p < selA && selA < stop) stop = selA;
                 if (p < selB && selB < stop) stop = selB;
             }
-            size_t tab = text.find(L'\t', p);
-            if (tab != std::wstring::npos && tab < stop) stop = tab == p ? p + 1 : tab;
+            size_t tab = line.find(L'\t', p - s);
+            if (tab != std::wstring::npos && s + tab < stop) stop = s + tab == p ? p + 1 : s + tab;
             int w = 0;
-            for (size_t k = p; k < stop; ++k) w += layout_.Width(text[k]);
+            for (size_t k = p; k < stop; ++k) w += layout_.Width(at(k));
             if (inSel) {
                 RECT sr = {x, y, x + w, y + lineHeight};
                 FillRect(mem, &sr, selBrush);
             }
-            if (text[p] != L'\t') {
+            if (at(p) != L'\t') {
                 SetTextColor(mem, inSel ? selFore : fore);
-                TextOutW(mem, x, y, text.c_str() + p, static_cast<int>(stop - p));
+                TextOutW(mem, x, y, line.c_str() + (p - s), static_cast<int>(stop - p));
             }
             x += w;
             p = stop;

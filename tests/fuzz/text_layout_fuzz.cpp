@@ -1,6 +1,7 @@
 // Fuzzes the text box's layout with edits, appends and wrap widths. After every step the rows
 // kept up to date edit by edit must be exactly those of wrapping the whole text again, and the
-// text that of a plain string given the same edits; the caret's steps must stay in the text.
+// text that of a plain string given the same edits (whole and in parts); the caret's steps must
+// stay in the text.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -81,6 +82,10 @@ void CheckLayout(const ui::TextLayout& layout, const std::wstring& model, const 
     size_t row = layout.RowOf(pos);
     Check(layout.RowStart(row) <= pos && pos <= layout.RowEnd(row));
     Check(layout.RowContentEnd(row) >= layout.RowStart(row));
+    // Reading a part from the blocks.
+    const size_t len = probe % 23;
+    Check(layout.Substr(pos, len) == model.substr(pos, len));
+    if (pos < n) Check(layout.At(pos) == model[pos]);
 }
 
 }  // namespace
@@ -88,7 +93,9 @@ void CheckLayout(const ui::TextLayout& layout, const std::wstring& model, const 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Input in(data, size);
     Widths widths;
-    ui::TextLayout layout(widths, 1 + static_cast<int>(in.Byte() % 120));
+    // Blocks of 1 to 16 characters, so that short texts span many of them.
+    const unsigned blockShift = in.Byte() % 5;
+    ui::TextLayout layout(widths, 1 + static_cast<int>(in.Byte() % 120), blockShift);
     std::wstring model;
     // Short texts and few steps keep each run cheap; wrap widths of a few characters still
     // give texts of many rows.

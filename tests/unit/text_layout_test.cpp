@@ -61,9 +61,10 @@ TEST(TextLayout, EveryReplaceInASmallTextMatchesAWholeWrap) {
             for (size_t b = a; b <= text.size() && b <= a + 3; ++b) {
                 for (const wchar_t* s : inserts) {
                     FixedWidths widths;
-                    TextLayout layout(widths, width);
+                    TextLayout layout(widths, width, 2);  // blocks of four characters
                     layout.SetText(text);
                     layout.Replace(a, b, s);
+                    ASSERT_EQ(layout.Text(), std::wstring(text).replace(a, b - a, s));
                     ASSERT_EQ(layout.Rows(), WholeWrap(layout))
                         << "width " << width << ", [" << a << ", " << b << ") replaced";
                     layout.Replace(layout.Size(), layout.Size(), L"tail\n");
@@ -174,29 +175,33 @@ TEST(TextLayout, AnAppendMeasuresOnlyTheChunkAndTheLastRow) {
 }
 
 TEST(TextLayout, AFailedEditLeavesTextAndRowsAsTheyWere) {
-    FixedWidths widths;
-    TextLayout layout(widths, 50);
-    layout.SetText(L"abc defgh ij\r\nklm\r\n");
-    const std::wstring text = layout.Text();
-    const Rows rows = layout.Rows();
-    struct Edit {
-        size_t a, b;
-        const wchar_t* s;
-    };
-    for (Edit e : {Edit{19, 19, L"appended words"}, Edit{2, 9, L"x y z w v"}, Edit{0, 1, L""}}) {
+    for (unsigned blockShift : {16u, 1u}) {
+        SCOPED_TRACE(blockShift);
+        FixedWidths widths;
+        TextLayout layout(widths, 50, blockShift);
+        layout.SetText(L"abc defgh ij\r\nklm\r\n");
+        const std::wstring text = layout.Text();
+        const Rows rows = layout.Rows();
+        struct Edit {
+            size_t a, b;
+            const wchar_t* s;
+        };
+        for (Edit e :
+             {Edit{19, 19, L"appended words"}, Edit{2, 9, L"x y z w v"}, Edit{0, 1, L""}}) {
+            widths.calls = 0;
+            widths.failAfter = 3;
+            EXPECT_THROW(layout.Replace(e.a, e.b, e.s), std::runtime_error);
+            widths.failAfter = -1;
+            EXPECT_EQ(layout.Text(), text);
+            EXPECT_EQ(layout.Rows(), rows);
+        }
         widths.calls = 0;
         widths.failAfter = 3;
-        EXPECT_THROW(layout.Replace(e.a, e.b, e.s), std::runtime_error);
+        EXPECT_THROW(layout.SetWrapWidth(20), std::runtime_error);
+        EXPECT_THROW(layout.SetText(L"something else"), std::runtime_error);
         widths.failAfter = -1;
+        EXPECT_EQ(layout.WrapWidth(), 50);
         EXPECT_EQ(layout.Text(), text);
         EXPECT_EQ(layout.Rows(), rows);
     }
-    widths.calls = 0;
-    widths.failAfter = 3;
-    EXPECT_THROW(layout.SetWrapWidth(20), std::runtime_error);
-    EXPECT_THROW(layout.SetText(L"something else"), std::runtime_error);
-    widths.failAfter = -1;
-    EXPECT_EQ(layout.WrapWidth(), 50);
-    EXPECT_EQ(layout.Text(), text);
-    EXPECT_EQ(layout.Rows(), rows);
 }
