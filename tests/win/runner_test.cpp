@@ -59,6 +59,26 @@ TEST_F(RunnerTest, LargeOutputArrivesInChunksOfAtMost256AndEndsWithOneEmptyChunk
     EXPECT_TRUE(rt.messages.empty());
 }
 
+TEST(RunnerLongOutput, OutputsOfSeveralMegabytesAreTheChunksAsRaised) {
+    // ANSI and UTF-16 (whose reads are decoded again one by one), past a few of the blocks
+    // that the output is kept in.
+    struct Case {
+        const wchar_t* args;
+        double chars;
+    };
+    for (auto [args, chars] :
+         {Case{L"bytes 2500000", 2500000}, Case{L"utf16bytes 2500000", 1250000}}) {
+        TestRuntime rt;
+        console::Shelvoxs runner;
+        std::wstring joined;
+        runner.ReceiveOutputs = [&](std::wstring chunk) { joined += chunk; };
+        ASSERT_TRUE(runner.Execute(Child(args))) << args;
+        EXPECT_NEAR(static_cast<double>(joined.size()), chars, 100) << args;
+        EXPECT_TRUE(runner.Outputs() == joined) << args;
+        EXPECT_TRUE(rt.messages.empty()) << args;
+    }
+}
+
 TEST_F(RunnerTest, StandardErrorIsInterleavedInWritingOrder) {
     std::wstring result = runner.ExecuteCommand(Child(L"interleave 40"));
     std::wstring expected;

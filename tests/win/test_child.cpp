@@ -14,6 +14,8 @@
 //   test_child codes TEXT      writes the UTF-16 units of TEXT, as it reached the program's
 //                              wide command line, in decimal
 //   test_child front MS        shows a window of its own in the foreground for MS ms
+//   test_child utf16bytes N    writes about N bytes of UTF-16 lines after a byte-order mark, in
+//                              writes of an odd size, so that reads end inside characters
 //   test_child utf16           writes a line of UTF-16 with a byte-order mark, three bytes at a
 //                              time, so that reads split its characters
 //   test_child console         writes its console's output code page, whether the console
@@ -117,6 +119,14 @@ int main(int argc, char** argv) {
             while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
             MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
         }
+    } else if (mode == "utf16bytes" && argc > 2) {
+        std::wstring text = L"\xFEFF";
+        for (size_t n = static_cast<size_t>(atoll(argv[2])) / 2; text.size() < n;)
+            text +=
+                L"\x0441\x0442\x0440\x043E\x043A\x0430 " + std::to_wstring(text.size()) + L"\r\n";
+        const char* bytes = reinterpret_cast<const char*>(text.data());
+        for (size_t at = 0, n = text.size() * 2; at < n; at += 65519)
+            WriteAll(out, bytes + at, static_cast<DWORD>(n - at < 65519 ? n - at : 65519));
     } else if (mode == "utf16") {
         const wchar_t text[] = L"\xFEFF\x043E\x0442\x0447\x0451\x0442 \xD83D\xDE00 ok\r\n";
         const char* bytes = reinterpret_cast<const char*>(text);
