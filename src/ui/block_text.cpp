@@ -44,7 +44,9 @@ void BlockText::append(const std::wstring& s) {
 void BlockText::reserve(size_t n) {
     const size_t full = mask_ + 1;
     const size_t count = (n + mask_) >> shift_;
-    for (size_t i = 0; i < count; ++i) {
+    // The blocks before the one the text ends in are full, and so have their room already:
+    // an append looks at the last few blocks only, not at every block of a long text.
+    for (size_t i = size_ >> shift_; i < count; ++i) {
         if (i == blocks_.size()) blocks_.emplace_back();
         std::wstring& block = blocks_[i];
         const size_t want = std::min(full, n - (i << shift_));
