@@ -67,13 +67,17 @@ struct RunBoxTest : ::testing::Test {
     void Press(const wchar_t* control) { (*form)[control].Click(); }
     void Type(int& key) { Text1().KeyPress(key); }
 
-    // Waits for the probe's record; empty when no probe ran within ms.
+    // Waits for the probe's whole record (its last line is the image); empty when no probe
+    // ran within ms. A file that is there but cannot be read yet is read again.
     Record TakeRecord(DWORD ms = 10000) {
         Record r;
-        if (!probe::WaitUntil(
-                [&] { return GetFileAttributesW(recordFile.c_str()) != INVALID_FILE_ATTRIBUTES; },
-                ms))
-            return r;
+        if (!probe::WaitUntil([&] { return (r = ReadRecord()).count("image") > 0; }, ms))
+            return Record();
+        DeleteFileW(recordFile.c_str());
+        return r;
+    }
+    Record ReadRecord() const {
+        Record r;
         std::ifstream in(recordFile.c_str(), std::ios::binary);
         std::string line;
         while (std::getline(in, line)) {
@@ -81,8 +85,6 @@ struct RunBoxTest : ::testing::Test {
             size_t eq = line.find('=');
             if (eq != std::string::npos) r[line.substr(0, eq)] = line.substr(eq + 1);
         }
-        in.close();
-        DeleteFileW(recordFile.c_str());
         return r;
     }
 
