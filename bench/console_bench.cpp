@@ -3,7 +3,7 @@
 //   child  the test child writing lines of 78 letters with large WriteFile calls;
 //   type   "cmd /c type FILE" of a file of 80-column lines the benchmark makes (cmd writes
 //          a line at a time, through its console's code page).
-// Each is captured five ways:
+// Each is captured in these ways:
 //   plain    a bare loop of 256-byte ReadFile calls in a process of its own that has no
 //            console, which starts the command with none either: the least a pipe costs
 //            (a plain program without a console starts a command so under Wine);
@@ -12,9 +12,12 @@
 //   runner   the command runner, with a listener that discards each chunk;
 //   pane     the console pane, into the (emptied) transcript box of a shown main window;
 //   program  dorvane.exe itself, started once and driven from outside as a user would: the
-//            command typed into its command box and its Run button pressed.
-// Prints the times and the ratios pane/plain, pane/console and program/plain, and the pane's
-// and the program's cost per byte at the largest N against the one before it.
+//            command typed into its command box and its Run button pressed;
+//   feed     the same text handed straight to the pane's listener a read at a time, with no
+//            child and no pipe: what the program's own code costs.
+// Prints the times and the ratios pane/plain, pane/console and program/plain, and every way's
+// cost per byte at the largest N against the one before it. --reps K runs each way K times at
+// every size; --feed times the feed way alone.
 //
 // With --memory N it measures instead, in a process of its own for each way, the peak
 // working-set growth per byte of output while N MB pass through the console pane into the
@@ -233,6 +236,54 @@ int MeasureMemory(int mb) {
     return 0;
 }
 
+// The transcript alone: N MB of 80-column text handed to the console pane's listener in
+// chunks of one read each, with the window's messages pumped as often as a run pumps them.
+// No child and no pipe: what the program's own code costs per byte of output.
+double FeedTranscript(mainwin::MainForm& main, long long bytes) {
+    std::wstring pattern;
+    for (int i = 0; i < 80 * 16; ++i)
+        pattern.push_back(i % 80 == 78   ? L'\r'
+                          : i % 80 == 79 ? L'\n'
+                                         : static_cast<wchar_t>(L'a' + i % 80 % 26));
+    const size_t chunk = console::Shelvoxs::kReadSize;
+    console::Shelvoxs& runner = *main.objDOS();
+    return Time([&] {
+        DWORD lastPump = GetTickCount();
+        for (long long done = 0; done < bytes;) {
+            const size_t k = static_cast<size_t>(std::min<long long>(chunk, bytes - done));
+            runner.ReceiveOutputs(pattern.substr(static_cast<size_t>(done % 80), k));
+            done += static_cast<long long>(k);
+            if (GetTickCount() - lastPump >= console::Shelvoxs::kPumpIntervalMs) {
+                MSG msg;
+                while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+                lastPump = GetTickCount();
+            }
+        }
+    });
+}
+
+// --feed: the transcript alone at each size, three times each, the fastest counting.
+int FeedOnly(const std::vector<int>& sizes) {
+    ui::SetAppTitle(L"MORAVELT");
+    mainwin::MainForm main;
+    main.Form().Show();
+    main.Form().SetTimerEnabled(L"Timer11", false);
+    double first = 0;
+    for (int mb : sizes) {
+        double best = 1e30;
+        for (int rep = 0; rep < kReps; ++rep) {
+            best = std::min(best, FeedTranscript(main, static_cast<long long>(mb) << 20));
+            main[L"txtOutputs"].SetText(L"");
+        }
+        if (first == 0) first = best / mb;
+        std::printf("feed %6d MB %9.3f s, cost per byte against %d MB %.2f\n", mb, best,
+                    sizes.front(), best / mb / first);
+        std::fflush(stdout);
+    }
+    main.Form().Unload();
+    return 0;
+}
+
 // A bare loop in a process of its own without a console (this program again, with --bare),
 // as a plain program starts a command; its time, or a negative one when it failed.
 double PlainBareLoop(const std::wstring& cmd, long long bytes) {
@@ -289,15 +340,22 @@ int wmain(int argc, wchar_t** argv) {
     }
     std::vector<int> sizes, defaults = {2, 10, 100};
     std::vector<std::wstring> kinds;
+    bool feedOnly = false;
+    int repsAsked = 0;
     for (int i = 1; i < argc; ++i) {
         const std::wstring a = argv[i];
         if (a == L"child" || a == L"type")
             kinds.push_back(a);
+        else if (a == L"--feed")
+            feedOnly = true;
+        else if (a == L"--reps" && i + 1 < argc)
+            repsAsked = _wtoi(argv[++i]);
         else if (_wtoi(argv[i]) > 0)
             sizes.push_back(_wtoi(argv[i]));
     }
     if (sizes.empty()) sizes = defaults;
     if (kinds.empty()) kinds = {L"child", L"type"};
+    if (feedOnly) return FeedOnly(sizes);
     Program program;
     if (!program.Start()) {
         std::printf("dorvane.exe did not start\n");
@@ -309,56 +367,68 @@ int wmain(int argc, wchar_t** argv) {
     main.Form().Show();
     main.Form().SetTimerEnabled(L"Timer11", false);  // no start-up help in the way
 
-    std::printf("%-6s %6s %9s %9s %9s %9s %10s %11s %13s %14s\n", "what", "N(MB)", "plain(s)",
-                "console(s)", "runner(s)", "pane(s)", "program(s)", "pane/plain", "pane/console",
-                "program/plain");
+    std::printf("%-6s %6s %9s %9s %9s %9s %10s %9s %11s %13s %14s\n", "what", "N(MB)", "plain(s)",
+                "console(s)", "runner(s)", "pane(s)", "program(s)", "feed(s)", "pane/plain",
+                "pane/console", "program/plain");
+    const char* wayNames[] = {"plain", "console", "runner", "pane", "program", "feed"};
+    const int kWays = 6;
     for (const std::wstring& kind : kinds) {
-        std::vector<double> perByte, programPerByte;  // seconds per MB, by size
+        std::vector<std::vector<double>> perMb(kWays);  // seconds per MB, by way and size
         for (int mb : sizes) {
             long long bytes = static_cast<long long>(mb) << 20;
             std::wstring cmd = kind == L"type" ? TypeCommand(bytes) : ChildCommand(bytes);
-            // Each way runs kReps times (once from 50 MB on), interleaved; the fastest run of
-            // each counts, which keeps other load on the machine out of the ratios.
-            const int reps = mb >= 50 ? 1 : kReps;
-            double plain = 1e30, a = 1e30, b = 1e30, c = 1e30, d = 1e30;
+            // Each way runs kReps times (once from 50 MB on) or --reps times at every size,
+            // interleaved; the fastest run of each counts, which keeps other load on the machine
+            // out of the ratios. The cost per byte compares like with like only when every size
+            // had the same number of runs.
+            const int reps = repsAsked > 0 ? repsAsked : mb >= 50 ? 1 : kReps;
+            double t[kWays];
+            std::fill(t, t + kWays, 1e30);
             for (int rep = 0; rep < reps; ++rep) {
-                plain = std::min(plain, PlainBareLoop(cmd, bytes));
+                t[0] = std::min(t[0], PlainBareLoop(cmd, bytes));
                 long long readA = 0;
                 size_t readB = 0;
-                a = std::min(a, Time([&] { readA = BareReadLoop(cmd, 0); }));
+                t[1] = std::min(t[1], Time([&] { readA = BareReadLoop(cmd, 0); }));
                 console::Shelvoxs runner;
                 runner.ReceiveOutputs = [&](std::wstring chunk) { readB += chunk.size(); };
-                b = std::min(b, Time([&] { runner.ExecuteCommand(cmd); }));
+                t[2] = std::min(t[2], Time([&] { runner.ExecuteCommand(cmd); }));
                 main[L"txtOutputs"].SetText(L"");
-                c = std::min(c, Time([&] {
-                                 main[L"txtCommand"].SetText(cmd);
-                                 main.Console().cmdExecute_Click();
-                             }));
+                t[3] = std::min(t[3], Time([&] {
+                                    main[L"txtCommand"].SetText(cmd);
+                                    main.Console().cmdExecute_Click();
+                                }));
                 size_t readC = static_cast<size_t>(main[L"txtOutputs"].TextLength());
                 main[L"txtOutputs"].SetText(L"");
                 long long readD = 0;
-                d = std::min(d, Time([&] { readD = program.Run(cmd); }));
-                if (plain < 0 || readA != bytes || readB != static_cast<size_t>(bytes) ||
-                    readC != static_cast<size_t>(bytes) || readD != bytes) {
+                t[4] = std::min(t[4], Time([&] { readD = program.Run(cmd); }));
+                t[5] = std::min(t[5], FeedTranscript(main, bytes));
+                size_t readE = static_cast<size_t>(main[L"txtOutputs"].TextLength());
+                main[L"txtOutputs"].SetText(L"");
+                if (t[0] < 0 || readA != bytes || readB != static_cast<size_t>(bytes) ||
+                    readC != static_cast<size_t>(bytes) || readD != bytes ||
+                    readE != static_cast<size_t>(bytes)) {
                     std::printf(
-                        "short read: plain=%s console=%lld runner=%zu pane=%zu program=%lld of "
-                        "%lld\n",
-                        plain < 0 ? "failed" : "ok", readA, readB, readC, readD, bytes);
+                        "short read: plain=%s console=%lld runner=%zu pane=%zu program=%lld "
+                        "feed=%zu of %lld\n",
+                        t[0] < 0 ? "failed" : "ok", readA, readB, readC, readD, readE, bytes);
                     return 1;
                 }
             }
-            main[L"txtOutputs"].SetText(L"");
-            std::printf("%-6ls %6d %9.3f %9.3f %9.3f %9.3f %10.3f %11.2f %13.2f %14.2f\n",
-                        kind.c_str(), mb, plain, a, b, c, d, c / plain, c / a, d / plain);
+            std::printf("%-6ls %6d %9.3f %9.3f %9.3f %9.3f %10.3f %9.3f %11.2f %13.2f %14.2f\n",
+                        kind.c_str(), mb, t[0], t[1], t[2], t[3], t[4], t[5], t[3] / t[0],
+                        t[3] / t[1], t[4] / t[0]);
             std::fflush(stdout);
-            perByte.push_back(c / mb);
-            programPerByte.push_back(d / mb);
+            for (int w = 0; w < kWays; ++w) perMb[w].push_back(t[w] / mb);
         }
-        if (perByte.size() >= 2)
-            std::printf("%-6ls cost per byte, %d MB against %d MB: pane %.2f, program %.2f\n",
-                        kind.c_str(), sizes.back(), sizes[sizes.size() - 2],
-                        perByte.back() / perByte[perByte.size() - 2],
-                        programPerByte.back() / programPerByte[programPerByte.size() - 2]);
+        if (sizes.size() >= 2) {
+            // Linear when each way's cost per byte stays put as N grows (1.00).
+            std::printf("%-6ls cost per byte, %d MB against %d MB:", kind.c_str(), sizes.back(),
+                        sizes[sizes.size() - 2]);
+            for (int w = 0; w < kWays; ++w)
+                std::printf(" %s %.2f%s", wayNames[w],
+                            perMb[w].back() / perMb[w][perMb[w].size() - 2],
+                            w + 1 < kWays ? "," : "\n");
+        }
     }
     main.Form().Unload();
     program.s.app->Kill();
