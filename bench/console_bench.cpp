@@ -51,6 +51,18 @@ std::wstring ChildCommand(long long bytes) {
            std::to_wstring(bytes);
 }
 
+// The i-th character of a text of 80-column lines: 78 letters, CR LF.
+char LineChar(long long i) {
+    const int c = static_cast<int>(i % 80);
+    return c == 78 ? '\r' : c == 79 ? '\n' : static_cast<char>('a' + c % 26);
+}
+
+// The main window shown for a measurement, without the start-up help's run in the way.
+void ShowForMeasuring(mainwin::MainForm& main) {
+    main.Form().Show();
+    main.Form().SetTimerEnabled(L"Timer11", false);
+}
+
 // A text file of N bytes in 80-column lines (78 letters, CR LF) for cmd's "type".
 std::wstring TypeCommand(long long bytes) {
     wchar_t tmp[MAX_PATH];
@@ -63,10 +75,7 @@ std::wstring TypeCommand(long long bytes) {
         ((static_cast<long long>(fa.nFileSizeHigh) << 32) | fa.nFileSizeLow) == bytes;
     if (!there) {
         std::string block;
-        for (int i = 0; i < 65520; ++i)
-            block.push_back(i % 80 == 78   ? '\r'
-                            : i % 80 == 79 ? '\n'
-                                           : static_cast<char>('a' + i % 80 % 26));
+        for (int i = 0; i < 65520; ++i) block.push_back(LineChar(i));
         HANDLE h = CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
         for (long long left = bytes; left > 0;) {
             DWORD k = static_cast<DWORD>(left < 65520 ? left : 65520), done = 0;
@@ -137,10 +146,8 @@ Memory MemoryNow() { return MemoryOf(GetCurrentProcess()); }
 // One measurement, in this process: the console pane (or the runner's ExecuteCommand with the
 // pane's listener) captures N MB; prints the peak growth per output byte.
 int MeasureOnce(const std::wstring& way, int mb) {
-    ui::SetAppTitle(L"MORAVELT");
     mainwin::MainForm main;
-    main.Form().Show();
-    main.Form().SetTimerEnabled(L"Timer11", false);
+    ShowForMeasuring(main);
     main.Form().SetTimerEnabled(L"Timer1", false);
     long long bytes = static_cast<long long>(mb) << 20;
     std::wstring cmd = ChildCommand(bytes);
@@ -241,10 +248,7 @@ int MeasureMemory(int mb) {
 // No child and no pipe: what the program's own code costs per byte of output.
 double FeedTranscript(mainwin::MainForm& main, long long bytes) {
     std::wstring pattern;
-    for (int i = 0; i < 80 * 16; ++i)
-        pattern.push_back(i % 80 == 78   ? L'\r'
-                          : i % 80 == 79 ? L'\n'
-                                         : static_cast<wchar_t>(L'a' + i % 80 % 26));
+    for (int i = 0; i < 80 * 16; ++i) pattern.push_back(static_cast<wchar_t>(LineChar(i)));
     const size_t chunk = console::Shelvoxs::kReadSize;
     console::Shelvoxs& runner = *main.objDOS();
     return Time([&] {
@@ -264,10 +268,8 @@ double FeedTranscript(mainwin::MainForm& main, long long bytes) {
 
 // --feed: the transcript alone at each size, three times each, the fastest counting.
 int FeedOnly(const std::vector<int>& sizes) {
-    ui::SetAppTitle(L"MORAVELT");
     mainwin::MainForm main;
-    main.Form().Show();
-    main.Form().SetTimerEnabled(L"Timer11", false);
+    ShowForMeasuring(main);
     double first = 0;
     for (int mb : sizes) {
         double best = 1e30;
@@ -321,6 +323,7 @@ void ConsoleLikeTheProgram() {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
+    ui::SetAppTitle(L"MORAVELT");
     if (argc == 4 && std::wstring(argv[1]) == L"--measure")
         return MeasureOnce(argv[2], _wtoi(argv[3]));
     if (argc >= 2 && std::wstring(argv[1]) == L"--memory")
@@ -362,10 +365,8 @@ int wmain(int argc, wchar_t** argv) {
         return 1;
     }
     ConsoleLikeTheProgram();
-    ui::SetAppTitle(L"MORAVELT");
     mainwin::MainForm main;
-    main.Form().Show();
-    main.Form().SetTimerEnabled(L"Timer11", false);  // no start-up help in the way
+    ShowForMeasuring(main);
 
     std::printf("%-6s %6s %9s %9s %9s %9s %10s %9s %11s %13s %14s\n", "what", "N(MB)", "plain(s)",
                 "console(s)", "runner(s)", "pane(s)", "program(s)", "feed(s)", "pane/plain",
