@@ -319,16 +319,47 @@ public:
     }
     // The folder as the system names it: System32 (redirected for a 32-bit process).
     const std::wstring& Folder() const { return native_; }
+    std::wstring Exe() const { return native_ + L"\\" + Name(L".exe"); }
+
+    // Whether the system itself starts the copy, tried for a while: a program just written
+    // into the system's folder may be held for a moment (a scanner, the loader's own
+    // bookkeeping). Sets the last error when it never starts.
+    bool Startable(DWORD& error) const {
+        return probe::WaitUntil([&] {
+            std::wstring line = L"\"" + Exe() + L"\" wait";
+            STARTUPINFOW si = {};
+            si.cb = sizeof si;
+            PROCESS_INFORMATION pi = {};
+            error = Unredirected([&]() -> DWORD {
+                return CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr,
+                                      nullptr, &si, &pi)
+                           ? 0
+                           : GetLastError();
+            });
+            if (error) return false;
+            TerminateProcess(pi.hProcess, 0);
+            WaitForSingleObject(pi.hProcess, 5000);
+            CloseHandle(pi.hThread);
+            CloseHandle(pi.hProcess);
+            return true;
+        });
+    }
 
 private:
     template <typename Body>
-    static void Unredirected(Body body) {
+    static auto Unredirected(Body body) -> decltype(body()) {
         BOOL wow64 = FALSE;
         void* old = nullptr;
         const bool off = IsWow64Process(GetCurrentProcess(), &wow64) && wow64 &&
                          Wow64DisableWow64FsRedirection(&old);
-        body();
-        if (off) Wow64RevertWow64FsRedirection(old);
+        struct Revert {
+            bool off;
+            void* old;
+            ~Revert() {
+                if (off) Wow64RevertWow64FsRedirection(old);
+            }
+        } revert{off, old};
+        return body();
     }
     static void Write(const std::wstring& file, const std::string& text) {
         std::ofstream(file.c_str(), std::ios::binary) << text;
@@ -341,7 +372,9 @@ private:
 // started program sees (its 32-bit copy would read SysWOW64's file).
 TEST_F(RunBoxTest, TheConsoleAndTheRunBoxStartTheSystemsOwnPrograms) {
     SystemFolderFiles files;
-    const std::wstring exe = files.Folder() + L"\\" + files.Name(L".exe");
+    const std::wstring exe = files.Exe();
+    DWORD error = 0;
+    ASSERT_TRUE(files.Startable(error)) << "the system cannot start the copy, error " << error;
     const std::wstring seen = folder.Path() + L"seen.txt";
     const std::wstring typeMarker = L"cmd /c type " + files.Folder() + L"\\" + files.Name(L".txt");
     console::Shelvoxs runner;
