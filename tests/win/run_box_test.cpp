@@ -330,11 +330,11 @@ public:
             STARTUPINFOW si = {};
             si.cb = sizeof si;
             PROCESS_INFORMATION pi = {};
-            error = Unredirected([&]() -> DWORD {
-                return CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr,
-                                      nullptr, &si, &pi)
-                           ? 0
-                           : GetLastError();
+            Unredirected([&] {
+                error = CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr,
+                                       nullptr, &si, &pi)
+                            ? 0
+                            : GetLastError();
             });
             if (error) return false;
             TerminateProcess(pi.hProcess, 0);
@@ -347,19 +347,13 @@ public:
 
 private:
     template <typename Body>
-    static auto Unredirected(Body body) -> decltype(body()) {
+    static void Unredirected(Body body) {
         BOOL wow64 = FALSE;
         void* old = nullptr;
         const bool off = IsWow64Process(GetCurrentProcess(), &wow64) && wow64 &&
                          Wow64DisableWow64FsRedirection(&old);
-        struct Revert {
-            bool off;
-            void* old;
-            ~Revert() {
-                if (off) Wow64RevertWow64FsRedirection(old);
-            }
-        } revert{off, old};
-        return body();
+        body();
+        if (off) Wow64RevertWow64FsRedirection(old);
     }
     static void Write(const std::wstring& file, const std::string& text) {
         std::ofstream(file.c_str(), std::ios::binary) << text;
