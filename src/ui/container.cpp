@@ -1,7 +1,7 @@
 // Frames and picture boxes: windows of the kit's own that paint themselves and the windowless
 // controls inside them, pass their children's notifications to the form, and (picture boxes)
 // raise the mouse events of a classic picture box.
-#include "ui/access.h"
+#include "ui/access/access.h"
 #include "ui/error_modes.h"
 #include "ui/form.h"
 #include "ui/kit.h"

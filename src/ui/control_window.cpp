@@ -1,6 +1,6 @@
 // A control's window: made from the kind table when the form loads, given back its system
 // procedure when it goes, and, for system controls, seen by the kit before the control.
-#include "ui/access.h"
+#include "ui/access/access.h"
 #include "ui/control_id.h"
 #include "ui/error_modes.h"
 #include "ui/form.h"

@@ -5,7 +5,7 @@
 
 #include <algorithm>
 
-#include "ui/access.h"
+#include "ui/access/access.h"
 #include "ui/busy_pump.h"
 #include "ui/error_modes.h"
 #include "ui/kit.h"

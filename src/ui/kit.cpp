@@ -5,7 +5,7 @@
 
 #include <algorithm>
 
-#include "ui/text_view.h"
+#include "ui/text/text_view.h"
 
 namespace ui::kit {
 

@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "ui/text_layout.h"
+#include "ui/text/text_layout.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 // Tests for the text box's layout: rows kept edit by edit, wrapping, the caret's steps over
 // CR LF and words, and what an append costs.
-#include "ui/text_layout.h"
+#include "ui/text/text_layout.h"
 
 #include <gtest/gtest.h>
 

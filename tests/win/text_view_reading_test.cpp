@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "ui/text_view.h"
+#include "ui/text/text_view.h"
 
 namespace {
 

@@ -19,7 +19,7 @@
 #include "ui/clipboard.h"
 #include "ui/error_modes.h"
 #include "ui/form.h"
-#include "ui/text_view.h"
+#include "ui/text/text_view.h"
 
 namespace {
 

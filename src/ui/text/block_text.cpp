@@ -1,4 +1,4 @@
-#include "ui/block_text.h"
+#include "ui/text/block_text.h"
 
 #include <algorithm>
 #include <utility>

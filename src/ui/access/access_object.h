@@ -6,7 +6,7 @@
 
 #include <atomic>
 
-#include "ui/access.h"
+#include "ui/access/access.h"
 #include "ui/error_modes.h"
 
 namespace ui::kit {

@@ -4,13 +4,13 @@
 // children (its windowless labels as simple elements, then its child windows), with the
 // caret object of the kit's text where the system has none. Its COM methods, each one call of
 // AtBoundary, are in access_object.h.
-#include "ui/access.h"
+#include "ui/access/access.h"
 
 #include <oleacc.h>
 
 #include <algorithm>
 
-#include "ui/access_object.h"
+#include "ui/access/access_object.h"
 
 namespace ui::kit {
 namespace {

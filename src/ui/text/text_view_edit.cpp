@@ -1,7 +1,7 @@
 // The text view's editing commands: selection, replacing the selection within the box's
 // limit, the one undo step, the clipboard commands, the keyboard (characters and caret keys)
 // and the context menu.
-#include "ui/text_view_box.h"
+#include "ui/text/text_view_box.h"
 
 #include "ui/clipboard.h"
 #include "ui/runtime.h"

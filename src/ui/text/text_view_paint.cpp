@@ -1,7 +1,7 @@
 // The text view's geometry and painting: where rows and the caret are on screen, the scroll
 // position and scroll bar, the wrap width from the window and font, the work deferred to the
 // next WM_PAINT, and the paint itself (only the rows in view, through one memory bitmap).
-#include "ui/text_view_box.h"
+#include "ui/text/text_view_box.h"
 
 #include <algorithm>
 #include <string>

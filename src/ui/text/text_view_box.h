@@ -8,8 +8,8 @@
 #pragma once
 #include <windows.h>
 
-#include "ui/text_layout.h"
-#include "ui/text_view.h"
+#include "ui/text/text_layout.h"
+#include "ui/text/text_view.h"
 
 #include <algorithm>
 #include <array>

@@ -7,11 +7,11 @@
 #include <algorithm>
 #include <climits>
 
-#include "ui/access.h"
+#include "ui/access/access.h"
 #include "ui/form.h"
 #include "ui/kit.h"
 #include "ui/runtime.h"
-#include "ui/text_view.h"
+#include "ui/text/text_view.h"
 
 namespace ui {
 namespace {

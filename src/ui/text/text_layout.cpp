@@ -1,6 +1,6 @@
 // The text box's layout: the text in blocks and its rows as a sorted list of start
 // offsets, kept up to date edit by edit so that a long transcript is never wrapped again whole.
-#include "ui/text_layout.h"
+#include "ui/text/text_layout.h"
 
 #include <algorithm>
 

@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-#include "ui/block_text.h"
+#include "ui/text/block_text.h"
 
 namespace ui {
 

@@ -1,7 +1,7 @@
 // The text view's window: its class, its window procedure and the messages it answers, which
 // are the edit-control messages a form and its tools use, and the notifications it sends its
 // parent like an edit control.
-#include "ui/text_view_box.h"
+#include "ui/text/text_view_box.h"
 
 #include "ui/error_modes.h"
 

@@ -9,8 +9,8 @@
 #include <algorithm>
 #include <string>
 
-#include "ui/access.h"
-#include "ui/text_view_box.h"
+#include "ui/access/access.h"
+#include "ui/text/text_view_box.h"
 
 namespace ui::kit {
 namespace {
