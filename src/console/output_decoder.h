@@ -1,7 +1,7 @@
-// Turns what a child writes into text, read by read. Most programs write in the system's ANSI
-// code page (console programs through the console's code page, which the runner sets to it);
-// some write UTF-16 LE (cmd /u, many administration tools). Which one a run writes is told by
-// its first read: a byte-order mark, or a zero byte at every odd position.
+// Turns what a child writes into text, read by read. Most programs write in a code page of
+// one or two bytes a character (console programs in their console's, which the runner knows
+// and converts from); some write UTF-16 LE (cmd /u, many administration tools). Which one a
+// run writes is told by its first read: a byte-order mark, or a zero byte at every odd position.
 #pragma once
 #include <functional>
 #include <string>
@@ -12,7 +12,7 @@ namespace console {
 class OutputDecoder {
 public:
     enum class Encoding { Undecided, Ansi, Utf16 };
-    // Converts bytes of the ANSI code page to text (the platform's conversion).
+    // Converts bytes of the run's code page to text (the platform's conversion).
     using AnsiConverter = std::function<std::wstring(std::string_view)>;
 
     explicit OutputDecoder(AnsiConverter ansi) : ansi_(std::move(ansi)) {}

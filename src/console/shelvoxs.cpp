@@ -38,14 +38,25 @@ Shelvoxs::System* g_system = &g_realSystem;
 
 constexpr size_t kOutputBlock = 1 << 20;
 
-OutputDecoder NewDecoder() {
-    return OutputDecoder([](std::string_view bytes) { return win::FromAnsi(bytes); });
+OutputDecoder NewDecoder(unsigned codePage) {
+    return OutputDecoder(
+        [codePage](std::string_view bytes) { return win::FromCodePage(codePage, bytes); });
 }
 
 void SetKillOnClose(HANDLE job, bool on) {
     JOBOBJECT_EXTENDED_LIMIT_INFORMATION info = {};
     info.BasicLimitInformation.LimitFlags = on ? JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE : 0;
     SetInformationJobObject(job, JobObjectExtendedLimitInformation, &info, sizeof info);
+}
+
+// Whether the process is attached to a console, with or without a window.
+bool HasConsole() {
+    HANDLE out =
+        CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                    nullptr, OPEN_EXISTING, 0, nullptr);
+    if (out == INVALID_HANDLE_VALUE) return false;
+    CloseHandle(out);
+    return true;
 }
 
 bool IsWindowedProgram() {
@@ -55,29 +66,36 @@ bool IsWindowedProgram() {
     return nt->OptionalHeader.Subsystem == IMAGE_SUBSYSTEM_WINDOWS_GUI;
 }
 
+Shelvoxs::ConsoleKind g_console = Shelvoxs::ConsoleKind::Undecided;
+
 }  // namespace
 
 bool Shelvoxs::MakeOwnConsole() {
-    // A console inherited from whoever started the program is not ours to change. Ours has
-    // no window; where the system cannot make one like that, a console's window is hidden at
-    // once, and whatever had the foreground gets it back.
-    if (win::AttachWindowlessConsole()) return true;
-    HWND front = GetForegroundWindow();
+    // A console inherited from whoever started the program is not ours to change. Where the
+    // system refuses one without a window, the program has none: it never shows a console
+    // window, and no console's closing can end it.
     FreeConsole();
-    bool made = AllocConsole() != FALSE;
-    if (HWND window = made ? GetConsoleWindow() : nullptr) ShowWindow(window, SW_HIDE);
-    if (front && GetForegroundWindow() != front) SetForegroundWindow(front);
-    return made;
+    bool attached = g_system->AttachWindowlessConsole();
+    if (!attached) FreeConsole();
+    g_console = attached ? ConsoleKind::Shared : ConsoleKind::PerChild;
+    return attached;
 }
 
-void Shelvoxs::PrepareConsole() {
+Shelvoxs::ConsoleKind Shelvoxs::PrepareConsole() {
     // Made once for the program's life (the console belongs to the process, not to a run).
-    // A console program (a test host) keeps the console it runs in.
-    static bool made = !IsWindowedProgram();
-    if (!made) made = MakeOwnConsole();
-    UINT ansi = GetACP();
-    if (GetConsoleOutputCP() != ansi) SetConsoleOutputCP(ansi);
-    if (GetConsoleCP() != ansi) SetConsoleCP(ansi);
+    // A console program (a test host) keeps the console it runs in, if it has one.
+    if (g_console == ConsoleKind::Undecided) {
+        if (IsWindowedProgram() || !HasConsole())
+            MakeOwnConsole();
+        else
+            g_console = ConsoleKind::Shared;
+    }
+    if (g_console == ConsoleKind::Shared) {
+        UINT ansi = GetACP();
+        if (GetConsoleOutputCP() != ansi) SetConsoleOutputCP(ansi);
+        if (GetConsoleCP() != ansi) SetConsoleCP(ansi);
+    }
+    return g_console;
 }
 
 HANDLE Shelvoxs::System::NewEvent() { return CreateEventW(nullptr, FALSE, FALSE, nullptr); }
@@ -87,6 +105,8 @@ HANDLE Shelvoxs::System::NewThread(LPTHREAD_START_ROUTINE proc, void* arg) {
 }
 
 DWORD Shelvoxs::System::Resume(HANDLE thread) { return ResumeThread(thread); }
+
+bool Shelvoxs::System::AttachWindowlessConsole() { return win::AttachWindowlessConsole(); }
 
 Shelvoxs::System* Shelvoxs::SetSystem(System* system) {
     System* old = g_system;
@@ -179,14 +199,14 @@ void Shelvoxs::Cancel() {
 
 std::wstring Shelvoxs::Outputs() const {
     std::wstring text;
-    // ANSI in a code page of one byte a character: read by read and all at once are the same.
+    // A code page of one byte a character: read by read and all at once are the same.
     CPINFO cp = {};
-    if (!utf16_ && GetCPInfo(CP_ACP, &cp) && cp.MaxCharSize == 1) {
-        for (const std::string& block : outputBlocks_) text += win::FromAnsi(block);
+    if (!utf16_ && GetCPInfo(codePage_, &cp) && cp.MaxCharSize == 1) {
+        for (const std::string& block : outputBlocks_) text += win::FromCodePage(codePage_, block);
         return text;
     }
     // Otherwise the reads are decoded again one by one, as they were raised.
-    OutputDecoder decoder = NewDecoder();
+    OutputDecoder decoder = NewDecoder(codePage_);
     size_t block = 0, at = 0;
     for (uint16_t n : readSizes_) {
         // A read that does not fit in the rest of its block is at the start of the next one.
@@ -256,7 +276,11 @@ bool Shelvoxs::Execute(const std::wstring& commandLine) {
     reader->spaceFree.Reset(g_system->NewEvent());
     if (!reader->spaceFree) RaiseSystemError(GetLastError());
 
-    PrepareConsole();
+    // Children on the program's console write in its code page, the ANSI one. Where the
+    // program has none, each child is given a console of its own that never has a window, and
+    // writes in that console's: the OEM code page, as every new console has.
+    const bool ownConsoles = PrepareConsole() == ConsoleKind::PerChild;
+    const UINT codePage = ownConsoles ? GetOEMCP() : GetACP();
     STARTUPINFOW si = {};
     si.cb = sizeof(si);
     si.dwFlags = STARTF_USESTDHANDLES | STARTF_USESHOWWINDOW;
@@ -277,9 +301,10 @@ bool Shelvoxs::Execute(const std::wstring& commandLine) {
     BOOL started = FALSE;
     {
         win::NativeSystemFiles native;
-        started =
-            CreateProcessW(nullptr, line.data(), &sa, &sa, TRUE,
-                           NORMAL_PRIORITY_CLASS | CREATE_SUSPENDED, nullptr, nullptr, &si, &pi);
+        started = CreateProcessW(
+            nullptr, line.data(), &sa, &sa, TRUE,
+            NORMAL_PRIORITY_CLASS | CREATE_SUSPENDED | (ownConsoles ? CREATE_NO_WINDOW : 0),
+            nullptr, nullptr, &si, &pi);
     }
     if (started != TRUE) {
         reader->pipe.Reset();
@@ -331,6 +356,7 @@ bool Shelvoxs::Execute(const std::wstring& commandLine) {
     outputBlocks_.clear();
     readSizes_.clear();
     utf16_ = false;
+    codePage_ = codePage;
     running_ = true;
     cancelled_ = false;
     ReadLoop(reader, readerThread.Get());
@@ -351,7 +377,7 @@ bool Shelvoxs::Execute(const std::wstring& commandLine) {
 }
 
 void Shelvoxs::ReadLoop(const std::shared_ptr<Reader>& reader, HANDLE readerThread) {
-    OutputDecoder decoder = NewDecoder();
+    OutputDecoder decoder = NewDecoder(codePage_);
     DWORD lastPump = GetTickCount();
     DWORD cancelledAt = 0;
     for (;;) {

@@ -51,14 +51,20 @@ public:
 
     // Console programs write to a pipe through their console's code page, the OEM one unless
     // told otherwise, while the transcript reads the ANSI one (so "café" would come out
-    // wrong). The children get a console of the program's own, without a window, that uses
+    // wrong). The children share a console of the program's own, without a window, that uses
     // the ANSI code page both ways; programs that write ANSI themselves are not affected.
-    // Every run makes sure of it; a windowed program calls it before it shows a window, so
-    // that a console window, where the system can only make one with a window, takes the
-    // foreground from nothing.
-    static void PrepareConsole();
+    // Where the system refuses such a console, the program has none, and each child is
+    // started with a windowless console of its own, whose code page (the OEM one) the
+    // transcript then reads. No console window ever shows, and no console event ends the
+    // program. Every run makes sure of it; a windowed program calls it as it starts.
+    enum class ConsoleKind {
+        Undecided,
+        Shared,    // the children inherit the process's console, in the ANSI code page
+        PerChild,  // the process has none; each child gets a windowless one of its own
+    };
+    static ConsoleKind PrepareConsole();
     // The console that PrepareConsole makes once for a windowed program, in place of any it
-    // had: true when the process has it now.
+    // had: true when the process has it now, false when it has none.
     static bool MakeOwnConsole();
 
     static constexpr unsigned long kReadSize = 256;
@@ -75,6 +81,8 @@ public:
         virtual HANDLE NewEvent();  // auto-reset, not signalled
         virtual HANDLE NewThread(LPTHREAD_START_ROUTINE proc, void* arg);
         virtual DWORD Resume(HANDLE thread);  // (DWORD)-1 on failure
+        // The console without a window (win::AttachWindowlessConsole), made for the program.
+        virtual bool AttachWindowlessConsole();
     };
     // Installs a replacement (nullptr: the real calls); returns the previous one.
     static System* SetSystem(System* system);
@@ -96,7 +104,8 @@ private:
     // read never spans, so that a long run grows without copying what it has read.
     std::vector<std::string> outputBlocks_;
     std::vector<uint16_t> readSizes_;
-    bool utf16_ = false;  // the latest run wrote UTF-16
+    bool utf16_ = false;     // the latest run wrote UTF-16
+    unsigned codePage_ = 0;  // ... or else in this code page (its children's console's)
     bool running_ = false;
     bool cancelled_ = false;
     void* job_ = nullptr;      // the run's job object (a HANDLE), while running

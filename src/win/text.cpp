@@ -7,7 +7,9 @@
 
 namespace win {
 
-std::wstring FromAnsi(std::string_view bytes) {
+std::wstring FromAnsi(std::string_view bytes) { return FromCodePage(CP_ACP, bytes); }
+
+std::wstring FromCodePage(unsigned codePage, std::string_view bytes) {
     std::wstring out;
     // Converted in slices so that no single call's length can overflow an int.
     const size_t kSlice = 1 << 24;
@@ -18,7 +20,7 @@ std::wstring FromAnsi(std::string_view bytes) {
         // No code page makes more UTF-16 units than it had bytes, so one call will do.
         size_t at = out.size();
         out.resize(at + n);
-        int got = MultiByteToWideChar(CP_ACP, 0, bytes.data() + pos, len, &out[at], len);
+        int got = MultiByteToWideChar(codePage, 0, bytes.data() + pos, len, &out[at], len);
         out.resize(at + static_cast<size_t>(got > 0 ? got : 0));
         pos += n;
     }

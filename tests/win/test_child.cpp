@@ -21,12 +21,28 @@
 //   test_child console         writes its console's output code page, whether the console
 //                              has a window, and "caf\u00E9" as console programs do: in that
 //                              code page
+//   test_child ctrl            writes "before", sends Ctrl+C and then Ctrl+Break to every
+//                              process of its console (group 0), and writes for each whether
+//                              it reached this program too (its own handler, which keeps it
+//                              alive), then "after"
 #include <windows.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+
+#include "ui/error_modes.h"
+
+static volatile LONG g_ctrlSeen[2];
+
+static BOOL WINAPI CountCtrl(DWORD type) {
+    return ui::AtBoundary<BOOL>(FALSE, [&]() -> BOOL {
+        if (type > CTRL_BREAK_EVENT) return FALSE;
+        InterlockedIncrement(&g_ctrlSeen[type]);
+        return TRUE;
+    });
+}
 
 static void WriteAll(HANDLE h, const char* data, DWORD n) {
     DWORD done = 0;
@@ -143,6 +159,24 @@ int main(int argc, char** argv) {
         int len = WideCharToMultiByte(cp, 0, L"caf\x00E9\r\n", 6, text + at,
                                       static_cast<int>(sizeof text) - at, nullptr, nullptr);
         WriteAll(out, text, static_cast<DWORD>(at + (len > 0 ? len : 0)));
+    } else if (mode == "ctrl") {
+        // The handler is added, never the ignore flag changed: whether Ctrl+C reaches this
+        // program is what it was started with.
+        SetConsoleCtrlHandler(CountCtrl, TRUE);
+        WriteAll(out, "before\r\n", 8);
+        const DWORD events[] = {CTRL_C_EVENT, CTRL_BREAK_EVENT};
+        const char* names[] = {"ctrl-c", "ctrl-break"};
+        for (DWORD e : events) {
+            bool sent = GenerateConsoleCtrlEvent(e, 0) != FALSE;
+            for (int i = 0; i < 250 && sent && !g_ctrlSeen[e]; ++i) Sleep(20);
+            std::string line = std::string(names[e]) +
+                               (!sent           ? " not sent"
+                                : g_ctrlSeen[e] ? " received"
+                                                : " not received") +
+                               "\r\n";
+            WriteAll(out, line.data(), static_cast<DWORD>(line.size()));
+        }
+        WriteAll(out, "after\r\n", 7);
     } else if (mode == "window") {
         STARTUPINFOA si = {};
         si.cb = sizeof si;
