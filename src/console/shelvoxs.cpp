@@ -68,6 +68,24 @@ bool IsWindowedProgram() {
 
 Shelvoxs::ConsoleKind g_console = Shelvoxs::ConsoleKind::Undecided;
 
+// The console a windowed program shares with its children tells every process on it of a
+// Ctrl+C or Ctrl+Break that one of them sends (build tools and script runtimes stop their
+// helpers so) and of its closing, and the system's own answer is to end the process. Nobody
+// can press a key in a console without a window: these are the children's events, and the
+// program lets them pass. Logoff and shutdown reach a windowed program as messages.
+BOOL WINAPI PassConsoleEvent(DWORD event) {
+    return ui::AtBoundary<BOOL>(FALSE, [&]() -> BOOL {
+        return event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT || event == CTRL_CLOSE_EVENT;
+    });
+}
+
+void PassConsoleEvents() {
+    SetConsoleCtrlHandler(PassConsoleEvent, TRUE);
+    // Ctrl+C ignored by whoever started the program (a launcher that gave it a process group
+    // of its own) would pass on to every child: they handle it as usual.
+    SetConsoleCtrlHandler(nullptr, FALSE);
+}
+
 }  // namespace
 
 bool Shelvoxs::MakeOwnConsole() {
@@ -83,9 +101,12 @@ bool Shelvoxs::MakeOwnConsole() {
 
 Shelvoxs::ConsoleKind Shelvoxs::PrepareConsole() {
     // Made once for the program's life (the console belongs to the process, not to a run).
-    // A console program (a test host) keeps the console it runs in, if it has one.
+    // A console program (a test host) keeps the console it runs in, if it has one, and the
+    // usual answer to Ctrl+C.
     if (g_console == ConsoleKind::Undecided) {
-        if (IsWindowedProgram() || !HasConsole())
+        bool windowed = IsWindowedProgram();
+        if (windowed) PassConsoleEvents();
+        if (windowed || !HasConsole())
             MakeOwnConsole();
         else
             g_console = ConsoleKind::Shared;
