@@ -1,14 +1,13 @@
-// Tests for long texts in blocks: edits anywhere against a plain string, the row list's shift
-// after an edit, what an edit at the top of a long transcript allocates, and that an edit
-// whose memory runs out leaves text and rows as they were. Allocations are counted (and made
-// to fail) by this binary's own operator new, which does nothing more while no watch is set.
+// Tests for long texts in blocks: edits anywhere against a plain string, what an edit at the
+// top of a long transcript allocates, and that an edit whose memory runs out leaves text and
+// rows as they were. Allocations are counted (and made to fail) by this binary's own operator
+// new, which does nothing more while no watch is set.
 #include "ui/text/block_text.h"
 #include "ui/text/text_layout.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdint>
 #include <cstdlib>
 #include <new>
 #include <string>
@@ -68,18 +67,6 @@ public:
     int Width(wchar_t c) const override { return c == L'\t' ? 40 : 10; }
 };
 
-// A small deterministic source of numbers, the same on every machine.
-class Numbers {
-public:
-    size_t Below(size_t n) {
-        state_ = state_ * 6364136223846793005ULL + 1442695040888963407ULL;
-        return n == 0 ? 0 : static_cast<size_t>((state_ >> 33) % n);
-    }
-
-private:
-    uint64_t state_ = 12345;
-};
-
 std::wstring Letters(size_t n, size_t seed) {
     std::wstring s;
     for (size_t i = 0; i < n; ++i) s.push_back(static_cast<wchar_t>(L'a' + (seed + i) % 26));
@@ -136,69 +123,16 @@ TEST(BlockText, EditsAnywhereMatchAPlainString) {
         model += L"tail";
         ExpectHolds(text, model);
     }
-}
-
-TEST(BlockText, ManyEditsOfEveryKindMatchAPlainString) {
-    for (unsigned shift : {0u, 1u, 3u, 6u}) {
-        SCOPED_TRACE(testing::Message() << "blocks of " << (1u << shift));
-        BlockText text(shift);
-        std::wstring model;
-        Numbers numbers;
-        for (int step = 0; step < 600; ++step) {
-            const size_t a = numbers.Below(model.size() + 1);
-            const size_t b = a + std::min(numbers.Below(40), model.size() - a);
-            const std::wstring s = Letters(numbers.Below(numbers.Below(4) == 0 ? 200 : 6), step);
-            if (step % 5 == 0) {
-                text.append(s);
-                model += s;
-            } else {
-                text.Replace(a, b, s);
-                model.replace(a, b - a, s);
-            }
-            ASSERT_EQ(text.str(), model) << "step " << step;
-        }
-        ExpectHolds(text, model);
-    }
-}
-
-TEST(BlockText, TheRowListShiftsWhatFollowsAnEdit) {
-    // The row list's values gain a shift after an edit; blocks of 4 values, so that a
-    // shift reaches values in blocks the edit did not touch.
-    struct Edit {
-        size_t a, b;
-        std::vector<size_t> s;
-        size_t shift;
-    };
-    const Edit edits[] = {
-        {2, 3, {15, 16}, 5},   {0, 0, {}, 0},
-        {4, 4, {21}, 3},       {9, 12, {}, 100},
-        {1, 18, {7}, 2},       {17, 20, {}, 1},
-        {0, 20, {0, 1, 2}, 9}, {5, 5, {40, 41, 42, 43, 44, 45}, 7},
-    };
+    // All of them in turn on one text, which splits and merges blocks as it goes.
+    BlockText text(3);
+    std::wstring model = Letters(40, 0);
+    text.append(model);
     for (const Edit& e : edits) {
-        ui::BlockArray<size_t> rows(2);
-        std::vector<size_t> model;
-        for (size_t i = 0; i < 20; ++i) {
-            rows.push_back(i * 10);
-            model.push_back(i * 10);
-        }
-        // An earlier shift leaves a bias in the later blocks, which this edit must respect.
-        ui::BlockArray<size_t>::Edit first = rows.Prepare(1, 2, 1);
-        const size_t one = 11;
-        rows.Commit(first, &one, 1000);
-        model[1] = 11;
-        for (size_t i = 2; i < model.size(); ++i) model[i] += 1000;
-
-        ui::BlockArray<size_t>::Edit edit = rows.Prepare(e.a, e.b, e.s.size());
-        rows.Commit(edit, e.s.data(), e.shift);
-        model.erase(model.begin() + e.a, model.begin() + e.b);
-        model.insert(model.begin() + e.a, e.s.begin(), e.s.end());
-        for (size_t i = e.a + e.s.size(); i < model.size(); ++i) model[i] += e.shift;
-
-        std::vector<size_t> got(rows.size());
-        rows.CopyTo(0, got.size(), got.data());
-        EXPECT_EQ(got, model) << "[" << e.a << ", " << e.b << ")";
-        for (size_t i = 0; i < model.size(); ++i) ASSERT_EQ(rows[i], model[i]);
+        const size_t a = e.a % (model.size() + 1), b = std::min(model.size(), a + e.b - e.a);
+        const std::wstring s = Letters(e.n, a);
+        text.Replace(a, b, s);
+        model.replace(a, b - a, s);
+        ExpectHolds(text, model);
     }
 }
 
