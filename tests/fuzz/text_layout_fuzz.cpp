@@ -1,7 +1,7 @@
 // Fuzzes the text box's layout with edits, appends and wrap widths. After every step the rows
-// kept up to date edit by edit must be exactly those of wrapping the whole text again, and the
-// text that of a plain string given the same edits (whole and in parts); the caret's steps must
-// stay in the text.
+// kept up to date edit by edit must be exactly those of wrapping the whole text again (and be
+// found again row by row), and the text that of a plain string given the same edits (whole and
+// in parts); the caret's steps must stay in the text.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -63,6 +63,10 @@ void CheckLayout(const ui::TextLayout& layout, const std::wstring& model, const 
     Check(!rows.empty() && rows[0] == 0);
     for (size_t i = 1; i < rows.size(); ++i) Check(rows[i - 1] < rows[i]);
     Check(rows.back() <= text.size());
+    // Each row found again from its start, through the blocks its list is kept in.
+    Check(layout.RowCount() == rows.size());
+    for (size_t i = 0; i < rows.size(); ++i)
+        Check(layout.RowStart(i) == rows[i] && layout.RowOf(rows[i]) == i);
 
     ui::TextLayout whole(widths, layout.WrapWidth());
     whole.SetText(text);

@@ -1,6 +1,6 @@
 // The multi-line text box as a user meets it: the context menu and what it offers, the caret
 // keys with Ctrl and Shift, Ctrl+Backspace, undo and redo of the user's edits (never of the
-// program's output) and a double-click.
+// program's output), a double-click, and a paint that fails half-way.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -96,6 +96,54 @@ std::string MenuOf(HWND h) {
     }
     return m;
 }
+
+// Counts what each paint takes and gives back, and can make every row fail as it is drawn
+// (as a row whose copy runs out of memory does).
+class CountingDrawing : public ui::TextViewDrawing {
+public:
+    CountingDrawing() : previous_(ui::SetTextViewDrawing(this)) {}
+    ~CountingDrawing() override { ui::SetTextViewDrawing(previous_); }
+    CountingDrawing(const CountingDrawing&) = delete;
+    CountingDrawing& operator=(const CountingDrawing&) = delete;
+
+    HDC Begin(HWND window, PAINTSTRUCT* ps) override {
+        ++begun;
+        return TextViewDrawing::Begin(window, ps);
+    }
+    void End(HWND window, const PAINTSTRUCT* ps) override {
+        ++ended;
+        TextViewDrawing::End(window, ps);
+    }
+    HDC NewMemoryDC(HDC like) override {
+        HDC dc = TextViewDrawing::NewMemoryDC(like);
+        dcs += dc != nullptr;
+        return dc;
+    }
+    void FreeDC(HDC dc) override {
+        dcs -= dc != nullptr;
+        TextViewDrawing::FreeDC(dc);
+    }
+    HBITMAP NewBitmap(HDC like, int width, int height) override {
+        HBITMAP bitmap = TextViewDrawing::NewBitmap(like, width, height);
+        bitmaps += bitmap != nullptr;
+        return bitmap;
+    }
+    void FreeBitmap(HBITMAP bitmap) override {
+        bitmaps -= bitmap != nullptr;
+        TextViewDrawing::FreeBitmap(bitmap);
+    }
+    void Text(HDC dc, int x, int y, const wchar_t* text, int length) override {
+        ++runs;
+        if (failRows) throw std::bad_alloc();
+        TextViewDrawing::Text(dc, x, y, text, length);
+    }
+
+    int begun = 0, ended = 0, dcs = 0, bitmaps = 0, runs = 0;
+    bool failRows = false;
+
+private:
+    ui::TextViewDrawing* previous_;
+};
 
 struct TextViewTest : ::testing::Test {
     TestRuntime rt;
@@ -289,6 +337,28 @@ TEST_F(TextViewTest, TheProgramsOutputIsNeverUndone) {
     EXPECT_TRUE(CanUndo(h));
     SendMessageW(h, EM_UNDO, 0, 0);
     EXPECT_EQ(edit->Text(), L"new");
+}
+
+TEST_F(TextViewTest, APaintThatFailsInARowStillEndsAndGivesBackItsBitmap) {
+    edit->SetText(L"first row\r\nsecond row");
+    CountingDrawing drawing;
+    drawing.failRows = true;
+    // Sent, since the form is loaded but not shown: the paint runs all the same.
+    SendMessageW(h, WM_PAINT, 0, 0);
+    EXPECT_EQ(drawing.runs, 1) << "the first row failed and ended the paint";
+    EXPECT_EQ(drawing.begun, 1);
+    EXPECT_EQ(drawing.ended, 1) << "the paint was ended";
+    EXPECT_EQ(drawing.dcs, 0) << "the memory DC was deleted";
+    EXPECT_EQ(drawing.bitmaps, 0) << "the memory bitmap was deleted";
+
+    // The next paint draws every row.
+    drawing.failRows = false;
+    SendMessageW(h, WM_PAINT, 0, 0);
+    EXPECT_EQ(drawing.runs, 1 + 2);
+    EXPECT_EQ(drawing.ended, 2);
+    EXPECT_EQ(drawing.dcs, 0);
+    EXPECT_EQ(drawing.bitmaps, 0);
+    EXPECT_EQ(edit->Text(), L"first row\r\nsecond row");
 }
 
 // A box is full where its limit or its string ends, whichever comes first (in a 32-bit build

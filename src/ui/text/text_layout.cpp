@@ -1,5 +1,6 @@
-// The text box's layout: the text in blocks and its rows as a sorted list of start
-// offsets, kept up to date edit by edit so that a long transcript is never wrapped again whole.
+// The text box's layout: the text in blocks and its rows as a sorted list of start offsets
+// (in blocks too), kept up to date edit by edit so that a long transcript is never wrapped
+// again whole.
 #include "ui/text/text_layout.h"
 
 #include <algorithm>
@@ -7,66 +8,90 @@
 namespace ui {
 namespace {
 
-constexpr size_t kNone = static_cast<size_t>(-1);
-
 bool IsBlank(wchar_t c) { return c == L' ' || c == L'\t'; }
 bool IsBreak(wchar_t c) { return c == L'\r' || c == L'\n'; }
 bool IsWord(wchar_t c) { return !IsBlank(c) && !IsBreak(c); }
 
+// The text as an edit will leave it, read before the edit is made: [a, b) of the old text
+// replaced with s. The rows are wrapped from this, so that text and rows change together.
+class EditedText {
+public:
+    EditedText(const BlockText& old, size_t a, size_t b, const std::wstring& s)
+        : old_(old),
+          a_(a),
+          b_(b),
+          end_(a + s.size()),
+          size_(old.size() - (b - a) + s.size()),
+          s_(s) {}
+    size_t size() const { return size_; }
+    wchar_t operator[](size_t i) {
+        return i < a_ ? old_[i] : i < end_ ? s_[i - a_] : old_[i - end_ + b_];
+    }
+
+private:
+    BlockText::Reader old_;
+    size_t a_, b_, end_, size_;
+    const std::wstring& s_;
+};
+
+// How many rows a block of the row list holds against characters a block of the text: a
+// sixteenth as many at the full size (4096 rows, 32 KB on a 64-bit build).
+unsigned RowShift(unsigned textShift) { return textShift * 3 / 4; }
+
 }  // namespace
 
 TextLayout::TextLayout(const CharWidths& widths, int wrapWidth, unsigned blockShift)
-    : widths_(widths), wrapWidth_(wrapWidth), text_(blockShift) {}
+    : widths_(widths), wrapWidth_(wrapWidth), text_(blockShift), rows_(RowShift(blockShift)) {
+    rows_.push_back(0);
+}
 
-// The end of the row that starts at r within content that ends at c: the longest run of
-// characters that fits, broken after the last blank when there is one.
-size_t TextLayout::FitBreak(const BlockText& text, size_t r, size_t c) const {
+// The longest run of characters from r that fits, broken after the last blank when there is
+// one; a line break ends the row (and its paragraph) whatever the width.
+template <class Chars>
+size_t TextLayout::RowAfter(Chars& text, size_t r) const {
+    const size_t n = text.size();
     int w = 0;
-    size_t lastBlankEnd = kNone;
-    for (size_t i = r; i < c; ++i) {
-        wchar_t ch = text[i];
+    size_t lastBlankEnd = kNoRow;
+    for (size_t i = r; i < n; ++i) {
+        const wchar_t ch = text[i];
+        if (ch == L'\n') return i + 1;
         w += Width(ch);
         if (ch == L' ') {  // blanks hang past the margin, as in an edit control
             lastBlankEnd = i + 1;
             continue;
         }
-        if (w > wrapWidth_ && i > r) return lastBlankEnd != kNone ? lastBlankEnd : i;
+        if (w > wrapWidth_ && i > r) return lastBlankEnd != kNoRow ? lastBlankEnd : i;
     }
-    return c;
+    return kNoRow;
 }
 
-// Appends to out the starts of the rows from p (a row start) up to end (a paragraph start or
-// the text's end).
-void TextLayout::WrapRange(const BlockText& text, size_t p, size_t end,
-                           std::vector<size_t>& out) const {
-    const size_t n = text.size();
-    while (p < end) {
-        size_t q = text.find(L'\n', p);
-        if (q == BlockText::npos) q = n;
-        size_t r = p;
-        out.push_back(r);
-        for (;;) {
-            size_t b = FitBreak(text, r, q);
-            if (b >= q) break;
-            r = b;
-            out.push_back(r);
-        }
-        p = q == n ? n : q + 1;
-    }
+// A text that ends in a line break (or is empty) ends with an empty row, which this reaches
+// as the row after the break.
+template <class Chars, class Row>
+void TextLayout::Wrap(Chars& text, size_t p, Row&& row) const {
+    while (p != kNoRow && row(p)) p = RowAfter(text, p);
 }
 
-// As WrapRange up to the text's end, with the empty row after a final line break.
-void TextLayout::WrapToEnd(const BlockText& text, size_t p, std::vector<size_t>& out) const {
-    const size_t n = text.size();
-    WrapRange(text, p, n, out);
-    if (n == 0 || text[n - 1] == L'\n') out.push_back(n);
+BlockArray<size_t> TextLayout::WrapAll(const BlockText& text) const {
+    BlockArray<size_t> rows(rows_.Shift());
+    BlockText::Reader reader(text);
+    Wrap(reader, 0, [&](size_t p) {
+        rows.push_back(p);
+        return true;
+    });
+    return rows;
+}
+
+std::vector<size_t> TextLayout::Rows() const {
+    std::vector<size_t> rows(rows_.size());
+    rows_.CopyTo(0, rows.size(), rows.data());
+    return rows;
 }
 
 void TextLayout::SetText(const std::wstring& text) {
     BlockText t(text_.Shift());
     t.append(text);
-    std::vector<size_t> rows;
-    WrapToEnd(t, 0, rows);
+    BlockArray<size_t> rows = WrapAll(t);
     text_.swap(t);
     rows_.swap(rows);
 }
@@ -74,75 +99,64 @@ void TextLayout::SetText(const std::wstring& text) {
 void TextLayout::SetWrapWidth(int width) {
     const int old = wrapWidth_;
     wrapWidth_ = width;
-    std::vector<size_t> rows;
     try {
-        WrapToEnd(text_, 0, rows);
+        BlockArray<size_t> rows = WrapAll(text_);
+        rows_.swap(rows);
     } catch (...) {
         wrapWidth_ = old;
         throw;
     }
-    rows_.swap(rows);
 }
 
 void TextLayout::Replace(size_t a, size_t b, const std::wstring& s) {
     const size_t n = text_.size();
     a = std::min(a, n);
     b = std::min(std::max(a, b), n);
-    if (a == n && b == n) {  // the common case: output appended at the end
-        if (s.empty()) return;
-        const size_t rowCount = rows_.size();
-        const size_t from = rows_.back();
-        text_.append(s);  // leaves the text as it was when it throws
-        rows_.pop_back();
-        try {
-            WrapToEnd(text_, from, rows_);
-        } catch (...) {
-            // Back to the text and rows before the append; neither step allocates.
-            text_.Truncate(n);
-            rows_.resize(rowCount - 1);
-            rows_.push_back(from);
-            throw;
-        }
-        return;
-    }
-    size_t row = RowOf(a);
-    while (row > 0 && text_[rows_[row] - 1] != L'\n') --row;
-    size_t oldTail = text_.find(L'\n', b);
-    oldTail = oldTail == BlockText::npos ? kNone : oldTail + 1;
-    // What the edit takes out and what follows it, so that a failure can put them back.
-    const std::wstring removed = text_.substr(a, b - a);
-    const std::wstring after = text_.substr(b);
-    text_.reserve(a + s.size() + after.size());
-    text_.Overwrite(a, s, after);
-    const long long delta = static_cast<long long>(s.size()) - static_cast<long long>(b - a);
+    if (a == b && s.empty()) return;
+    // A row's start depends on the characters up to the start of the row after it, so the
+    // edit cannot move the start of the row before a's row (nor, when a begins its row, of
+    // the one before that). Output appended at the end leaves even its own row's start.
+    const size_t row = RowOf(a);
+    size_t from = 0;
+    if (a == n)
+        from = row;
+    else if (a > rows_[row])
+        from = row > 0 ? row - 1 : 0;
+    else
+        from = row > 1 ? row - 2 : 0;
 
-    std::vector<size_t> next;
-    try {
-        next.assign(rows_.begin(), rows_.begin() + static_cast<std::ptrdiff_t>(row));
-        size_t from = rows_[row];
-        if (oldTail == kNone) {
-            WrapToEnd(text_, from, next);
-        } else {
-            size_t newTail = static_cast<size_t>(static_cast<long long>(oldTail) + delta);
-            // The rows from the old tail on, the empty one after a final line break included,
-            // are kept as they were, only shifted.
-            WrapRange(text_, from, newTail, next);
-            auto tail = std::lower_bound(rows_.begin(), rows_.end(), oldTail);
-            for (; tail != rows_.end(); ++tail)
-                next.push_back(static_cast<size_t>(static_cast<long long>(*tail) + delta));
+    // From end on, the new text is the old one from b on, and a row that starts at the same
+    // place in both is followed by the same rows: the old ones from there are kept, shifted.
+    const size_t end = a + s.size();
+    const size_t delta = end - b;  // modulo the size's range: a shift back is a large one
+    EditedText edited(text_, a, b, s);
+    BlockArray<size_t>::Reader old(rows_);
+    size_t next = b > 0 ? rows_.UpperBound(b - 1) : 0;  // the first old row at or after b
+    size_t keep = rows_.size();
+    std::vector<size_t> fresh;
+    Wrap(edited, rows_[from], [&](size_t p) {
+        if (p >= end) {
+            const size_t was = p - end + b;
+            while (next < rows_.size() && old[next] < was) ++next;
+            if (next < rows_.size() && old[next] == was) {
+                keep = next;
+                return false;
+            }
         }
-    } catch (...) {
-        // The room for the longer of the two texts is there already, so this cannot throw.
-        text_.Overwrite(a, removed, after);
-        throw;
-    }
-    rows_.swap(next);
-    text_.ShrinkToFit();
+        fresh.push_back(p);
+        return true;
+    });
+
+    // Everything that can fail comes first; then text and rows change together.
+    BlockText::Edit textEdit = text_.Prepare(a, b, s.size());
+    BlockArray<size_t>::Edit rowEdit = rows_.Prepare(from, keep, fresh.size());
+    text_.Commit(textEdit, s.data());
+    rows_.Commit(rowEdit, fresh.data(), delta);
 }
 
 size_t TextLayout::RowOf(size_t pos) const {
-    auto it = std::upper_bound(rows_.begin(), rows_.end(), pos);
-    return it == rows_.begin() ? 0 : static_cast<size_t>(it - rows_.begin()) - 1;
+    const size_t after = rows_.UpperBound(pos);
+    return after == 0 ? 0 : after - 1;
 }
 
 size_t TextLayout::RowEnd(size_t row) const {
@@ -164,16 +178,18 @@ size_t TextLayout::RowCaretEnd(size_t row) const {
 }
 
 int TextLayout::XOf(size_t pos) const {
+    BlockText::Reader text(text_);
     int x = 0;
-    for (size_t i = rows_[RowOf(pos)]; i < pos && i < text_.size(); ++i) x += Width(text_[i]);
+    for (size_t i = rows_[RowOf(pos)]; i < pos && i < text_.size(); ++i) x += Width(text[i]);
     return x;
 }
 
 size_t TextLayout::PosInRow(size_t row, int x) const {
+    BlockText::Reader text(text_);
     size_t s = rows_[row], e = RowContentEnd(row);
     int w = 0;
     for (size_t i = s; i < e; ++i) {
-        int cw = Width(text_[i]);
+        int cw = Width(text[i]);
         if (2 * (x - w) < cw) return i;  // before the middle of the character
         w += cw;
     }
@@ -201,40 +217,43 @@ size_t TextLayout::Next(size_t pos) const {
 }
 
 size_t TextLayout::PrevWord(size_t pos) const {
+    BlockText::Reader text(text_);
     pos = std::min(pos, text_.size());
     size_t p = pos;
-    while (p > 0 && IsBlank(text_[p - 1])) --p;
+    while (p > 0 && IsBlank(text[p - 1])) --p;
     if (p == 0) return 0;
-    if (IsBreak(text_[p - 1])) return p < pos ? p : Prev(p);
-    while (p > 0 && IsWord(text_[p - 1])) --p;
+    if (IsBreak(text[p - 1])) return p < pos ? p : Prev(p);
+    while (p > 0 && IsWord(text[p - 1])) --p;
     return p;
 }
 
 size_t TextLayout::NextWord(size_t pos) const {
+    BlockText::Reader text(text_);
     const size_t n = text_.size();
     if (pos >= n) return n;
-    if (IsBreak(text_[pos])) return Next(pos);
-    while (pos < n && IsWord(text_[pos])) ++pos;
-    while (pos < n && IsBlank(text_[pos])) ++pos;
+    if (IsBreak(text[pos])) return Next(pos);
+    while (pos < n && IsWord(text[pos])) ++pos;
+    while (pos < n && IsBlank(text[pos])) ++pos;
     return pos;
 }
 
 std::pair<size_t, size_t> TextLayout::WordAt(size_t pos) const {
+    BlockText::Reader text(text_);
     const size_t n = text_.size();
     pos = std::min(pos, n);
     bool (*same)(wchar_t) = nullptr;
-    if (pos < n && IsWord(text_[pos])) {
+    if (pos < n && IsWord(text[pos])) {
         same = IsWord;
-    } else if (pos > 0 && IsWord(text_[pos - 1])) {
+    } else if (pos > 0 && IsWord(text[pos - 1])) {
         same = IsWord;
-    } else if ((pos < n && IsBlank(text_[pos])) || (pos > 0 && IsBlank(text_[pos - 1]))) {
+    } else if ((pos < n && IsBlank(text[pos])) || (pos > 0 && IsBlank(text[pos - 1]))) {
         same = IsBlank;
     } else {
         return {pos, pos};
     }
     size_t a = pos, b = pos;
-    while (a > 0 && same(text_[a - 1])) --a;
-    while (b < n && same(text_[b])) ++b;
+    while (a > 0 && same(text[a - 1])) --a;
+    while (b < n && same(text[b])) ++b;
     return {a, b};
 }
 

@@ -1,7 +1,9 @@
 // The layout of a multi-line text box, without a window: the text, the start of every visual
 // row, wrapping at blanks by measured character widths, and the caret's steps through the text
-// (characters, CR LF pairs, words). An append re-wraps only from the last row; any other edit
-// re-wraps the paragraphs it touches and shifts the rows after them.
+// (characters, CR LF pairs, words). An edit re-wraps from the row before the one it starts in
+// until the rows meet those of the old text again (an append, only from the last row), and
+// shifts the rows after that block by block; text and rows are both kept in blocks, so an edit
+// costs what it touches, not the length of the text.
 #pragma once
 #include <cstddef>
 #include <string>
@@ -34,8 +36,9 @@ public:
     // Copies n characters from a, which must lie within the text, to out.
     void CopyTo(size_t a, size_t n, wchar_t* out) const { text_.CopyTo(a, n, out); }
     // The start of every row, in order; the first is 0. A text that ends in a line break has an
-    // empty last row, where the caret goes after that break.
-    const std::vector<size_t>& Rows() const { return rows_; }
+    // empty last row, where the caret goes after that break. A copy: a long text is better read
+    // a row at a time.
+    std::vector<size_t> Rows() const;
     size_t RowCount() const { return rows_.size(); }
     size_t RowStart(size_t row) const { return rows_[row]; }
     int WrapWidth() const { return wrapWidth_; }
@@ -77,14 +80,23 @@ public:
     std::pair<size_t, size_t> WordAt(size_t pos) const;
 
 private:
-    size_t FitBreak(const BlockText& text, size_t r, size_t c) const;
-    void WrapRange(const BlockText& text, size_t p, size_t end, std::vector<size_t>& out) const;
-    void WrapToEnd(const BlockText& text, size_t p, std::vector<size_t>& out) const;
+    // Where the row that starts at r ends: the start of the next row, or kNoRow when the row
+    // runs to the end of the text.
+    template <class Chars>
+    size_t RowAfter(Chars& text, size_t r) const;
+    // Calls row(start) for the start of each row from p (a row start) on, up to the text's end
+    // or until row answers false.
+    template <class Chars, class Row>
+    void Wrap(Chars& text, size_t p, Row&& row) const;
+    // Every row of the text, in a list of its own.
+    BlockArray<size_t> WrapAll(const BlockText& text) const;
+
+    static constexpr size_t kNoRow = static_cast<size_t>(-1);
 
     const CharWidths& widths_;
     int wrapWidth_;
     BlockText text_;
-    std::vector<size_t> rows_{0};
+    BlockArray<size_t> rows_;
 };
 
 }  // namespace ui

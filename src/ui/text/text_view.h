@@ -32,4 +32,20 @@ struct TextMenuItem {
 // The context menu that box would offer now; empty for a window that is not a text view.
 std::vector<TextMenuItem> TextViewMenu(HWND box);
 
+// The drawing calls a text view's paint makes that must balance however the paint ends: a
+// test puts its own in place to count them, and to make a row fail while it is drawn.
+struct TextViewDrawing {
+    virtual ~TextViewDrawing() = default;
+    virtual HDC Begin(HWND window, PAINTSTRUCT* ps);
+    virtual void End(HWND window, const PAINTSTRUCT* ps);
+    virtual HDC NewMemoryDC(HDC like);
+    virtual void FreeDC(HDC dc);
+    virtual HBITMAP NewBitmap(HDC like, int width, int height);
+    virtual void FreeBitmap(HBITMAP bitmap);
+    // Draws a run of a row's characters.
+    virtual void Text(HDC dc, int x, int y, const wchar_t* text, int length);
+};
+// Installs a replacement (nullptr: the real calls); returns the previous one.
+TextViewDrawing* SetTextViewDrawing(TextViewDrawing* drawing);
+
 }  // namespace ui

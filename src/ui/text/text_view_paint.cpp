@@ -1,10 +1,54 @@
 // The text view's geometry and painting: where rows and the caret are on screen, the scroll
 // position and scroll bar, the wrap width from the window and font, the work deferred to the
-// next WM_PAINT, and the paint itself (only the rows in view, through one memory bitmap).
+// next WM_PAINT, and the paint itself (only the rows in view, through one memory bitmap,
+// which it gives back, and ends, however it ends).
 #include "ui/text/text_view_box.h"
 
 #include <algorithm>
 #include <string>
+#include <utility>
+
+namespace ui {
+
+HDC TextViewDrawing::Begin(HWND window, PAINTSTRUCT* ps) { return BeginPaint(window, ps); }
+void TextViewDrawing::End(HWND window, const PAINTSTRUCT* ps) { EndPaint(window, ps); }
+HDC TextViewDrawing::NewMemoryDC(HDC like) { return CreateCompatibleDC(like); }
+void TextViewDrawing::FreeDC(HDC dc) { DeleteDC(dc); }
+HBITMAP TextViewDrawing::NewBitmap(HDC like, int width, int height) {
+    return CreateCompatibleBitmap(like, width, height);
+}
+void TextViewDrawing::FreeBitmap(HBITMAP bitmap) { DeleteObject(bitmap); }
+void TextViewDrawing::Text(HDC dc, int x, int y, const wchar_t* text, int length) {
+    TextOutW(dc, x, y, text, length);
+}
+
+namespace {
+
+TextViewDrawing g_realDrawing;
+TextViewDrawing* g_drawing = &g_realDrawing;
+
+// Runs a release step when it goes out of scope, on every way out.
+template <typename F>
+class Finally {
+public:
+    explicit Finally(F f) : f_(std::move(f)) {}
+    ~Finally() { f_(); }
+    Finally(const Finally&) = delete;
+    Finally& operator=(const Finally&) = delete;
+
+private:
+    F f_;
+};
+
+}  // namespace
+
+TextViewDrawing* SetTextViewDrawing(TextViewDrawing* drawing) {
+    TextViewDrawing* old = g_drawing;
+    g_drawing = drawing ? drawing : &g_realDrawing;
+    return old == &g_realDrawing ? nullptr : old;
+}
+
+}  // namespace ui
 
 namespace ui::kit {
 
@@ -102,14 +146,24 @@ void TextView::ScrollTo(long long row) {
 
 void TextView::Paint() {
     ApplyPending();
+    TextViewDrawing& gdi = *g_drawing;
     PAINTSTRUCT ps;
-    HDC dc = BeginPaint(hwnd_, &ps);
+    HDC dc = gdi.Begin(hwnd_, &ps);
+    // A row that fails (its copy out of memory) ends the paint: these give back, in turn,
+    // the memory bitmap, its DC and the paint, however the paint ends.
+    const Finally endPaint([&] { gdi.End(hwnd_, &ps); });
     RECT cr;
     GetClientRect(hwnd_, &cr);
-    HDC mem = CreateCompatibleDC(dc);
-    HBITMAP bmp = CreateCompatibleBitmap(dc, std::max(1L, cr.right), std::max(1L, cr.bottom));
+    HDC mem = gdi.NewMemoryDC(dc);
+    const Finally freeDC([&] { gdi.FreeDC(mem); });
+    HBITMAP bmp = gdi.NewBitmap(dc, std::max(1L, cr.right), std::max(1L, cr.bottom));
+    const Finally freeBitmap([&] { gdi.FreeBitmap(bmp); });
     HGDIOBJ oldBmp = SelectObject(mem, bmp);
     HGDIOBJ oldFont = SelectObject(mem, font_);
+    const Finally deselect([&] {
+        SelectObject(mem, oldFont);
+        SelectObject(mem, oldBmp);
+    });
     // The parent chooses the colours, as it does for an edit control.
     SetTextColor(mem, GetSysColor(COLOR_WINDOWTEXT));
     SetBkColor(mem, GetSysColor(COLOR_WINDOW));
@@ -156,7 +210,7 @@ void TextView::Paint() {
             }
             if (at(p) != L'\t') {
                 SetTextColor(mem, inSel ? selFore : fore);
-                TextOutW(mem, x, y, line.c_str() + (p - s), static_cast<int>(stop - p));
+                gdi.Text(mem, x, y, line.c_str() + (p - s), static_cast<int>(stop - p));
             }
             x += w;
             p = stop;
@@ -169,11 +223,6 @@ void TextView::Paint() {
     }
     BitBlt(dc, ps.rcPaint.left, ps.rcPaint.top, ps.rcPaint.right - ps.rcPaint.left,
            ps.rcPaint.bottom - ps.rcPaint.top, mem, ps.rcPaint.left, ps.rcPaint.top, SRCCOPY);
-    SelectObject(mem, oldFont);
-    SelectObject(mem, oldBmp);
-    DeleteObject(bmp);
-    DeleteDC(mem);
-    EndPaint(hwnd_, &ps);
 }
 
 }  // namespace ui::kit
