@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "access_support.h"
 #include "driver.h"
 #include "session.h"
 #include "ui/error_modes.h"
@@ -20,20 +21,12 @@
 namespace e2e {
 namespace {
 
-using Acc = win::ComPtr<IAccessible>;
+using accesstest::Acc;
+using accesstest::Children;
+using accesstest::ChildrenOf;
+using accesstest::Self;
 
-VARIANT Self(long id = CHILDID_SELF) {
-    VARIANT v;
-    VariantInit(&v);
-    v.vt = VT_I4;
-    v.lVal = id;
-    return v;
-}
-
-void ClientOf(HWND hwnd, Acc& acc) {
-    AccessibleObjectFromWindow(hwnd, static_cast<DWORD>(OBJID_CLIENT), __uuidof(IAccessible),
-                               acc.PutVoid());
-}
+void ClientOf(HWND hwnd, Acc& acc) { accesstest::ObjectOf(hwnd, acc); }
 
 // One of an object's texts (get_accName, get_accValue) or numbers (get_accRole, get_accState).
 using TextGetter = HRESULT (STDMETHODCALLTYPE IAccessible::*)(VARIANT, BSTR*);
@@ -56,36 +49,6 @@ std::wstring NameOf(IAccessible* a, long id = CHILDID_SELF) {
 }
 long StateOf(IAccessible* a, long id = CHILDID_SELF) {
     return Ask(a, &IAccessible::get_accState, id);
-}
-
-// A form's accessible children: its labels (simple elements, by id) and its windows.
-struct Children {
-    std::vector<std::wstring> labels;  // names, in order
-    std::vector<long> labelIds;
-    std::vector<HWND> windows;  // in order
-};
-Children ChildrenOf(IAccessible* form) {
-    Children out;
-    long count = 0;
-    form->get_accChildCount(&count);
-    std::vector<VARIANT> kids(static_cast<size_t>(count > 0 ? count : 1));
-    long got = 0;
-    AccessibleChildren(form, 0, count, kids.data(), &got);
-    for (long i = 0; i < got; ++i) {
-        VARIANT& v = kids[static_cast<size_t>(i)];
-        if (v.vt == VT_I4) {
-            out.labels.push_back(NameOf(form, v.lVal));
-            out.labelIds.push_back(v.lVal);
-        } else if (v.vt == VT_DISPATCH && v.pdispVal) {
-            Acc window;
-            v.pdispVal->QueryInterface(__uuidof(IAccessible), window.PutVoid());
-            HWND h = nullptr;
-            if (window) WindowFromAccessibleObject(window.Get(), &h);
-            out.windows.push_back(h);
-        }
-        VariantClear(&v);
-    }
-    return out;
 }
 
 size_t IndexOf(const std::vector<std::wstring>& v, const std::wstring& s) {
@@ -334,6 +297,118 @@ TEST(AccessibilityE2E, TheTermsScreenAndTheAboutBoxTellTheirTexts) {
     ClientOf(kids.windows[0], close);
     ASSERT_TRUE(close);
     EXPECT_EQ(NameOf(close.Get()), L"Close");
+}
+
+TEST(AccessibilityE2E, AFreshObjectAnswersForItselfFromTheFirstQuestion) {
+    win::ComScope com;
+    MainSession s = StartToMain();
+    ASSERT_TRUE(s.main);
+
+    // Listed before anything else is asked (as most readers list), it lists what it lists later.
+    Acc fresh, asked;
+    ClientOf(s.main, fresh);
+    ClientOf(s.main, asked);
+    const Children first = ChildrenOf(fresh.Get(), false), later = ChildrenOf(asked.Get());
+    EXPECT_EQ(first.labels, later.labels);
+    EXPECT_EQ(first.windows, later.windows);
+    EXPECT_LT(IndexOf(first.labels, L"Command:"), first.labels.size());
+    ASSERT_FALSE(later.labelIds.empty());
+
+    // A label's texts asked first of all are the label's (it has none), not another element's.
+    for (TextGetter get :
+         {&IAccessible::get_accDescription, &IAccessible::get_accHelp,
+          &IAccessible::get_accKeyboardShortcut, &IAccessible::get_accDefaultAction}) {
+        Acc form;
+        ClientOf(s.main, form);
+        BSTR text = nullptr;
+        EXPECT_EQ((form.Get()->*get)(Self(later.labelIds[0]), &text), S_FALSE);
+        EXPECT_EQ(text, nullptr);
+        SysFreeString(text);
+    }
+
+    // A frame's controls are its children, not the form's.
+    HWND frame = s(L"Frame2"), button = s(L"cmdMaximize");
+    EXPECT_LT(std::find(first.windows.begin(), first.windows.end(), frame), first.windows.end());
+    EXPECT_EQ(std::count(first.windows.begin(), first.windows.end(), button), 0);
+    Acc group;
+    ClientOf(frame, group);
+    ASSERT_TRUE(group);
+    const std::vector<HWND> inside = ChildrenOf(group.Get(), false).windows;
+    EXPECT_EQ(std::count(inside.begin(), inside.end(), button), 1);
+}
+
+// What a reader holds of a window: an object, seen through each interface it offers.
+struct Held {
+    Acc object;
+    win::ComPtr<IEnumVARIANT> children;
+    win::ComPtr<IOleWindow> window;
+};
+
+TEST(AccessibilityE2E, AnObjectHeldPastItsFormSaysTheFormIsGone) {
+    win::ComScope com;
+    MainSession s = StartToMain();
+    ASSERT_TRUE(s.main);
+    PostMessageW(s(L"Command2"), BM_CLICK, 0, 0);
+    HWND about = s.app->WaitForWindow(L"mvAbout", 5000);
+    ASSERT_TRUE(about);
+    Held held[2];
+    ClientOf(about, held[0].object);
+    ASSERT_TRUE(held[0].object);
+    const std::vector<HWND> windows = ChildrenOf(held[0].object.Get()).windows;
+    ASSERT_FALSE(windows.empty());
+    ClientOf(windows[0], held[1].object);
+    for (Held& h : held) {
+        ASSERT_TRUE(h.object);
+        h.object->QueryInterface(__uuidof(IEnumVARIANT), h.children.PutVoid());
+        h.object->QueryInterface(__uuidof(IOleWindow), h.window.PutVoid());
+        ASSERT_TRUE(h.children && h.window);
+    }
+    PostMessageW(about, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(about); }, 10000));
+    ASSERT_TRUE(s.app->Running());
+
+    // Questions of every kind of answer, to the form's object and to its button's, through
+    // each interface: no answer but "gone".
+    struct Outs {
+        BSTR text = nullptr;
+        VARIANT v = {};
+        IDispatch* d = nullptr;
+        long n[4] = {};
+        UINT count = 0;
+        HWND hwnd = nullptr;
+        IEnumVARIANT* copy = nullptr;
+    };
+    using Question = HRESULT (*)(Held&, Outs&);
+    const std::pair<const char*, Question> kQuestions[] = {
+        {"name", [](Held& h, Outs& o) { return h.object->get_accName(Self(), &o.text); }},
+        {"topic",
+         [](Held& h, Outs& o) { return h.object->get_accHelpTopic(&o.text, Self(), o.n); }},
+        {"role", [](Held& h, Outs& o) { return h.object->get_accRole(Self(), &o.v); }},
+        {"child count", [](Held& h, Outs& o) { return h.object->get_accChildCount(o.n); }},
+        {"child", [](Held& h, Outs& o) { return h.object->get_accChild(Self(1), &o.d); }},
+        {"location",
+         [](Held& h, Outs& o) {
+             return h.object->accLocation(&o.n[0], &o.n[1], &o.n[2], &o.n[3], Self());
+         }},
+        {"navigate",
+         [](Held& h, Outs& o) { return h.object->accNavigate(NAVDIR_FIRSTCHILD, Self(), &o.v); }},
+        {"hit test", [](Held& h, Outs& o) { return h.object->accHitTest(1, 1, &o.v); }},
+        {"select", [](Held& h, Outs&) { return h.object->accSelect(SELFLAG_TAKEFOCUS, Self()); }},
+        {"type info", [](Held& h, Outs& o) { return h.object->GetTypeInfoCount(&o.count); }},
+        {"next", [](Held& h, Outs& o) { return h.children->Next(1, &o.v, nullptr); }},
+        {"clone", [](Held& h, Outs& o) { return h.children->Clone(&o.copy); }},
+        {"window", [](Held& h, Outs& o) { return h.window->GetWindow(&o.hwnd); }},
+    };
+    for (Held& h : held) {
+        for (const auto& q : kQuestions) {
+            Outs o;
+            EXPECT_EQ(q.second(h, o), CO_E_OBJNOTCONNECTED) << q.first;
+            SysFreeString(o.text);
+            VariantClear(&o.v);
+            if (o.d) o.d->Release();
+            if (o.copy) o.copy->Release();
+        }
+    }
 }
 
 }  // namespace

@@ -1,9 +1,9 @@
 // The kit's accessible object, its answers: the system's standard client object of a window
 // (from oleacc) passed through except where the kit knows better (FaceOf, asked at every
-// call): the window's name and role, an editable text's value and state, and a form's own
-// children (its windowless labels as simple elements, then its child windows), with the
-// caret object of the kit's text where the system has none. Its COM methods, each one call of
-// AtBoundary, are in access_object.h.
+// call): the window's name and role, an editable text's value and state, and the own children
+// of a form or a frame (the labels it draws as simple elements, then its child windows), with
+// the caret object of the kit's text. Once its window is gone it answers that it is no longer
+// there. Its COM methods, each one call of AtBoundary, are in access_object.h.
 #include "ui/access/access.h"
 
 #include <oleacc.h>
@@ -11,6 +11,7 @@
 #include <algorithm>
 
 #include "ui/access/access_object.h"
+#include "ui/text/text_view.h"
 
 namespace ui::kit {
 namespace {
@@ -49,83 +50,95 @@ std::wstring TextOf(HWND hwnd) {
 
 }  // namespace
 
+LONG_PTR KitAccessible::RecordOf(HWND hwnd) {
+    // A text view of its own keeps its object in its extra bytes, not in its user data.
+    const LONG_PTR record = GetWindowLongPtrW(hwnd, GWLP_USERDATA);
+    return record || !IsTextView(hwnd) ? record : GetWindowLongPtrW(hwnd, 0);
+}
+
 HRESULT KitAccessible::Query(REFIID iid, void** out) {
     if (!out) return E_POINTER;
     *out = nullptr;
+    // Nothing of the standard object's is handed out: its interfaces answer for it, not for
+    // this object (its children, its identity), and would lead a reader back to it.
     if (iid == __uuidof(IUnknown) || iid == __uuidof(IDispatch) || iid == __uuidof(IAccessible))
         *out = static_cast<IAccessible*>(this);
     else if (iid == __uuidof(IOleWindow))
         *out = static_cast<IOleWindow*>(this);
-    else if (iid == __uuidof(IEnumVARIANT) && face_.ownChildren)
+    else if (iid == __uuidof(IEnumVARIANT))
         *out = static_cast<IEnumVARIANT*>(this);
-    else  // the standard object's other interfaces (its items' enumeration, identity)
-        return inner_->QueryInterface(iid, out);
+    else
+        return E_NOINTERFACE;
     AddRef();
     return S_OK;
 }
 
-HRESULT KitAccessible::Child(long id, VARIANT child, IDispatch** out) {
-    if (!face_.ownChildren) return inner_->get_accChild(child, out);
+long KitAccessible::Count() {
+    if (caret_) return 0;
+    if (face_.ownChildren) return OwnCount();
+    long n = 0;
+    return SUCCEEDED(inner_->get_accChildCount(&n)) ? std::max(0L, n) : 0;
+}
+
+HRESULT KitAccessible::ChildCount(long* out) {
     if (!out) return E_POINTER;
-    *out = nullptr;
+    if (!caret_ && !face_.ownChildren) return inner_->get_accChildCount(out);
+    *out = Count();
+    return S_OK;
+}
+
+HRESULT KitAccessible::Child(long id, VARIANT child, IDispatch** out) {
+    if (!out) return E_POINTER;
     if (IsLabel(id)) return S_FALSE;  // a simple element: the parent answers for it
-    if (!IsOwnWindow(id)) return E_INVALIDARG;
-    return AccessibleObjectFromWindow(OwnWindow(id), static_cast<DWORD>(OBJID_WINDOW),
-                                      __uuidof(IDispatch), reinterpret_cast<void**>(out));
+    if (IsOwnWindow(id))
+        return AccessibleObjectFromWindow(OwnWindow(id), static_cast<DWORD>(OBJID_WINDOW),
+                                          __uuidof(IDispatch), reinterpret_cast<void**>(out));
+    if (caret_ || face_.ownChildren) return E_INVALIDARG;
+    return inner_->get_accChild(child, out);
 }
 
 HRESULT KitAccessible::Name(long id, VARIANT child, BSTR* out) {
+    if (Foreign(id)) return E_INVALIDARG;
     if (!out) return E_POINTER;
-    if (caret_) {
-        *out = nullptr;
-        return S_FALSE;
-    }
+    if (caret_) return S_FALSE;
     if (IsLabel(id)) {
         *out = MakeBstr(Label(id).name);
         return S_OK;
     }
-    if (IsOwnWindow(id)) return E_INVALIDARG;
     if (id != CHILDID_SELF || !face_.named) return inner_->get_accName(child, out);
-    *out = face_.name.empty() ? nullptr : MakeBstr(face_.name);
-    return face_.name.empty() ? S_FALSE : S_OK;
+    if (face_.name.empty()) return S_FALSE;
+    *out = MakeBstr(face_.name);
+    return S_OK;
 }
 
 HRESULT KitAccessible::Value(long id, VARIANT child, BSTR* out) {
+    if (Foreign(id)) return E_INVALIDARG;
     if (!out) return E_POINTER;
-    *out = nullptr;
-    if (IsLabel(id) || caret_) return S_FALSE;
-    if (IsOwnWindow(id)) return E_INVALIDARG;
+    if (Simple(id)) return S_FALSE;
     if (id != CHILDID_SELF || !face_.editableText) return inner_->get_accValue(child, out);
     *out = MakeBstr(TextOf(hwnd_));
     return S_OK;
 }
 
 HRESULT KitAccessible::Role(long id, VARIANT child, VARIANT* out) {
+    if (Foreign(id)) return E_INVALIDARG;
     if (!out) return E_POINTER;
     const long role = caret_        ? ROLE_SYSTEM_CARET
                       : IsLabel(id) ? ROLE_SYSTEM_STATICTEXT
                                     : (id == CHILDID_SELF ? face_.role : 0);
-    if (IsOwnWindow(id)) return E_INVALIDARG;
     if (!role) return inner_->get_accRole(child, out);
-    VariantInit(out);
     out->vt = VT_I4;
     out->lVal = role;
     return S_OK;
 }
 
 HRESULT KitAccessible::State(long id, VARIANT child, VARIANT* out) {
+    if (Foreign(id)) return E_INVALIDARG;
     if (!out) return E_POINTER;
-    if (IsLabel(id)) {
-        VariantInit(out);
+    if (Simple(id)) {
         out->vt = VT_I4;
-        out->lVal = static_cast<long>(Label(id).state);
-        return S_OK;
-    }
-    if (IsOwnWindow(id)) return E_INVALIDARG;
-    if (caret_) {
-        VariantInit(out);
-        out->vt = VT_I4;
-        out->lVal = CaretRect(nullptr) ? 0 : STATE_SYSTEM_INVISIBLE;
+        out->lVal = caret_ ? (CaretRect(nullptr) ? 0 : STATE_SYSTEM_INVISIBLE)
+                           : static_cast<long>(Label(id).state);
         return S_OK;
     }
     HRESULT hr = inner_->get_accState(child, out);
@@ -141,11 +154,11 @@ HRESULT KitAccessible::State(long id, VARIANT child, VARIANT* out) {
 
 HRESULT KitAccessible::Location(long* x, long* y, long* w, long* h, VARIANT child) {
     const long id = ChildId(child);
-    if (IsOwnWindow(id)) return E_INVALIDARG;
-    RECT r = {};
-    if (!IsLabel(id) && !caret_) return inner_->accLocation(x, y, w, h, child);
+    if (Foreign(id)) return E_INVALIDARG;
+    if (!Simple(id)) return inner_->accLocation(x, y, w, h, child);
     if (!x || !y || !w || !h) return E_POINTER;
-    if (caret_ && !CaretRect(&r)) return S_FALSE;
+    RECT r = {};
+    if (caret_ && !CaretRect(&r)) return S_FALSE;  // no caret now: nowhere (zeros)
     if (!caret_) r = Label(id).screen;
     *x = r.left;
     *y = r.top;
@@ -168,36 +181,37 @@ bool KitAccessible::CaretRect(RECT* screen) const {
 }
 
 HRESULT KitAccessible::HitTest(long x, long y, VARIANT* out) {
-    if (face_.ownChildren && out) {
-        const POINT pt = {x, y};
-        for (long id = 1; id <= LabelCount(); ++id) {
-            const AccessibleLabel& label = Label(id);
-            if ((label.state & STATE_SYSTEM_INVISIBLE) || !PtInRect(&label.screen, pt)) continue;
-            VariantInit(out);
-            out->vt = VT_I4;
-            out->lVal = id;
-            return S_OK;
-        }
-    }
-    return inner_->accHitTest(x, y, out);
+    if (!out) return E_POINTER;
+    const POINT pt = {x, y};
+    RECT caret;
+    if (caret_ && !(CaretRect(&caret) && PtInRect(&caret, pt))) return S_FALSE;
+    long found = caret_ ? CHILDID_SELF : -1;
+    for (long id = 1; id <= LabelCount() && found < 0; ++id)
+        if (!(Label(id).state & STATE_SYSTEM_INVISIBLE) && PtInRect(&Label(id).screen, pt))
+            found = id;
+    if (found < 0) return inner_->accHitTest(x, y, out);
+    out->vt = VT_I4;
+    out->lVal = found;
+    return S_OK;
 }
 
 HRESULT KitAccessible::Navigate(long dir, long id, VARIANT start, VARIANT* out) {
-    if (!face_.ownChildren) return inner_->accNavigate(dir, start, out);
     if (!out) return E_POINTER;
-    VariantInit(out);
+    if (caret_) return id == CHILDID_SELF ? S_FALSE : E_INVALIDARG;
+    if (!face_.ownChildren) return inner_->accNavigate(dir, start, out);
+    if (id != CHILDID_SELF && !IsLabel(id) && !IsOwnWindow(id)) return E_INVALIDARG;
     long to = 0;
     if (id == CHILDID_SELF && dir == NAVDIR_FIRSTCHILD)
         to = 1;
     else if (id == CHILDID_SELF && dir == NAVDIR_LASTCHILD)
-        to = ChildCount();
+        to = OwnCount();
     else if (id == CHILDID_SELF)
         return inner_->accNavigate(dir, start, out);
     else if (dir == NAVDIR_NEXT || dir == NAVDIR_DOWN || dir == NAVDIR_RIGHT)
         to = id + 1;
     else if (dir == NAVDIR_PREVIOUS || dir == NAVDIR_UP || dir == NAVDIR_LEFT)
         to = id - 1;
-    if (to < 1 || to > ChildCount()) return S_FALSE;
+    if (to < 1 || to > OwnCount()) return S_FALSE;
     if (IsOwnWindow(to)) {
         IDispatch* window = nullptr;
         HRESULT hr = Child(to, start, &window);
@@ -213,51 +227,55 @@ HRESULT KitAccessible::Navigate(long dir, long id, VARIANT start, VARIANT* out) 
 
 HRESULT KitAccessible::NextChildren(ULONG n, VARIANT* out, ULONG* got) {
     if (!out) return E_POINTER;
+    for (ULONG i = 0; i < n; ++i) VariantInit(&out[i]);
+    const ULONG count = static_cast<ULONG>(Count());
     ULONG made = 0;
-    const ULONG count = static_cast<ULONG>(ChildCount());
-    while (made < n && cursor_ < count) {
+    for (; made < n && cursor_ < count; ++made, ++cursor_) {
+        // A child that is an object of its own comes as that object, any other by its id.
         VARIANT& v = out[made];
-        VariantInit(&v);
-        const long id = static_cast<long>(cursor_) + 1;
-        IDispatch* window = nullptr;
-        if (IsOwnWindow(id) &&
-            SUCCEEDED(AccessibleObjectFromWindow(OwnWindow(id), static_cast<DWORD>(OBJID_WINDOW),
-                                                 __uuidof(IDispatch),
-                                                 reinterpret_cast<void**>(&window))) &&
-            window) {
+        v.vt = VT_I4;
+        v.lVal = static_cast<long>(cursor_) + 1;
+        IDispatch* object = nullptr;
+        if (Child(v.lVal, v, &object) == S_OK && object) {
             v.vt = VT_DISPATCH;
-            v.pdispVal = window;
-        } else {
-            v.vt = VT_I4;
-            v.lVal = id;
+            v.pdispVal = object;
+        } else if (object) {
+            object->Release();
         }
-        ++made;
-        ++cursor_;
     }
     if (got) *got = made;
     return made == n ? S_OK : S_FALSE;
+}
+
+HRESULT KitAccessible::SkipChildren(ULONG n) {
+    const ULONG count = static_cast<ULONG>(Count());
+    cursor_ = std::min(cursor_, count);
+    const ULONG skipped = std::min(n, count - cursor_);
+    cursor_ += skipped;
+    return skipped == n ? S_OK : S_FALSE;
+}
+
+HRESULT KitAccessible::Copy(IEnumVARIANT** out) {
+    if (!out) return E_POINTER;
+    auto* copy = new KitAccessible(hwnd_, inner_, caret_);
+    inner_->AddRef();  // now the copy's too
+    copy->cursor_ = cursor_;
+    *out = static_cast<IEnumVARIANT*>(copy);
+    return S_OK;
 }
 
 LRESULT AnswerGetObject(HWND hwnd, WPARAM wp, LPARAM lp) {
     const DWORD id = static_cast<DWORD>(lp);
     const bool caret = id == static_cast<DWORD>(OBJID_CARET);
     if (id != static_cast<DWORD>(OBJID_CLIENT) && !caret) return 0;
-    IAccessible* inner = nullptr;
-    if (caret) {
-        // The system's caret object where it has one (the kit's text draws its own caret but
-        // holds the system's); the kit's where it has none.
-        if (!FaceOf(hwnd).editableText) return 0;
-        if (SUCCEEDED(CreateStdAccessibleObject(hwnd, OBJID_CARET, __uuidof(IAccessible),
-                                                reinterpret_cast<void**>(&inner))) &&
-            inner) {
-            inner->Release();
-            return 0;
-        }
-    }
+    // The kit's text draws its own caret and holds the system's; it answers for it itself on
+    // every system (Wine's has no caret object), so that readers get the same caret on each.
+    if (caret && !IsTextView(hwnd)) return 0;
     // The answer goes to the reader through COM, whose calls then come to this thread's
     // messages: the thread joins an apartment with the first request and keeps it.
     HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
     if (com == S_FALSE) CoUninitialize();  // it had one already: the count stays as it was
+    IAccessible* inner = nullptr;
     if (FAILED(CreateStdAccessibleObject(hwnd, OBJID_CLIENT, __uuidof(IAccessible),
                                          reinterpret_cast<void**>(&inner))) ||
         !inner)

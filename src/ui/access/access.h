@@ -1,8 +1,8 @@
 // What screen readers get from the kit's windows (MSAA): each window answers WM_GETOBJECT for
 // its client area with the system's standard object, told as the kit knows it: a name, a
-// role, an editable text's value and state, and, for a form, children of its own (its
-// windowless labels, then its child windows in the tab order). Not for the program: the kit's
-// window procedures call it.
+// role, an editable text's value and state, and, for a form or a frame, children of its own
+// (the windowless labels it draws, then its child windows in the tab order). Not for the
+// program: the kit's window procedures call it.
 #pragma once
 #include <windows.h>
 
@@ -11,7 +11,7 @@
 
 namespace ui::kit {
 
-// A windowless element of a form, as a reader finds it among the form's children.
+// A windowless element of a form, as a reader finds it among its container's children.
 struct AccessibleLabel {
     std::wstring name;
     RECT screen;  // where it is on the screen
@@ -34,8 +34,8 @@ struct AccessibleFace {
 AccessibleFace FaceOf(HWND hwnd);
 
 // The answer to WM_GETOBJECT (wp, lp) of a kit window: the object of its client area (or of
-// the caret its text holds, where the system has none), which asks FaceOf at every call; 0
-// for any other object, which DefWindowProc then answers.
+// the caret its text holds), which asks FaceOf at every call and answers that it is gone once
+// the window is; 0 for any other object, which DefWindowProc then answers.
 LRESULT AnswerGetObject(HWND hwnd, WPARAM wp, LPARAM lp);
 
 // A caption as a reader says it: without the '&' that marks its access key ("&&" is one '&').

@@ -1,7 +1,7 @@
-// What a reader hears of a form and its controls: the form's accessible children (its
-// windowless labels, then its child windows in the tab order) and the one rule that names a
-// control from the layout (the label that stands for it, else its frame, else the hint beside
-// it). The objects themselves are access.cpp's.
+// What a reader hears of a form and its controls: the accessible children of a form and of
+// each frame (the labels it draws, then its child windows in the tab order) and the one rule
+// that names a control from the layout (the label that stands for it, else its frame, else
+// the hint beside it). The objects themselves are access.cpp's.
 #include <oleacc.h>
 
 #include <algorithm>
@@ -90,54 +90,56 @@ namespace kit {
 AccessibleFace FaceOf(HWND hwnd) {
     AccessibleFace face;
     if (!hwnd || !IsWindow(hwnd)) return face;
-    if (Form* form = Form::FromWindow(hwnd)) {
+    Form* form = Form::FromWindow(hwnd);
+    Control* self = nullptr;
+    if (form) {
         face.named = true;
         face.name = WindowText(hwnd);
         if (face.name.empty()) face.name = AppTitle();
-        face.ownChildren = true;
-        for (const auto& c : form->controls_) {
-            if (c->def_.kind != Kind::Label) continue;
-            HWND container = c->Container();
-            RECT r = c->PixelRect(form->dpi_), client = {}, seen;
-            GetClientRect(container, &client);
-            DWORD state = STATE_SYSTEM_READONLY;
-            if (!c->visible_) state |= STATE_SYSTEM_INVISIBLE;
-            if (!IntersectRect(&seen, &r, &client)) state |= STATE_SYSTEM_OFFSCREEN;
-            MapWindowPoints(container, nullptr, reinterpret_cast<POINT*>(&r), 2);
-            face.labels.push_back({WithoutAccessKey(c->caption_), r, state});
-        }
-        // Its own child windows in the tab order; a frame takes the place of the first
-        // control inside it, and what takes no focus follows, in the layout's order.
-        auto place = [form](const Control& c) {
-            if (c.def_.tab >= 0) return c.def_.tab;
-            int first = INT_MAX;
-            if (c.def_.kind == Kind::Frame)
-                for (const auto& inner : form->controls_)
-                    if (inner->def_.container && inner->def_.tab >= 0 &&
-                        std::wstring(inner->def_.container) == c.def_.name)
-                        first = std::min(first, inner->def_.tab);
-            return first;
-        };
-        std::vector<const Control*> windows;
-        for (const auto& c : form->controls_)
-            if (c->hwnd_ && GetParent(c->hwnd_) == hwnd) windows.push_back(c.get());
-        std::stable_sort(windows.begin(), windows.end(),
-                         [&](const Control* a, const Control* b) { return place(*a) < place(*b); });
-        for (const Control* c : windows) face.windows.push_back(c->hwnd_);
-        return face;
-    }
-    Form* form = Form::FromWindow(GetAncestor(hwnd, GA_ROOT));
-    if (Control* c = form ? form->Find(hwnd) : nullptr) {
+    } else if ((form = Form::FromWindow(GetAncestor(hwnd, GA_ROOT))) != nullptr &&
+               (self = form->Find(hwnd)) != nullptr) {
         face.named = true;
-        face.name = c->AccessibleName();
+        face.name = self->AccessibleName();
         // The role of its kind: the standard object does not know the kit's own windows, and
         // not every system's knows the system's controls.
-        face.role = TraitsOf(c->def_.kind).accessibleRole;
+        face.role = TraitsOf(self->def_.kind).accessibleRole;
     }
     if (IsTextView(hwnd)) {
         face.role = ROLE_SYSTEM_TEXT;
         face.editableText = true;
     }
+    if (!form || (self && self->def_.kind != Kind::Frame)) return face;
+
+    // A form and each frame: the labels it draws, then its own child windows in the tab
+    // order; a frame takes the place of the first control inside it, and what takes no focus
+    // follows, in the layout's order.
+    face.ownChildren = true;
+    for (const auto& c : form->controls_) {
+        if (c->def_.kind != Kind::Label || c->Container() != hwnd) continue;
+        RECT r = c->PixelRect(form->dpi_), client = {}, seen;
+        GetClientRect(hwnd, &client);
+        DWORD state = STATE_SYSTEM_READONLY;
+        if (!c->visible_) state |= STATE_SYSTEM_INVISIBLE;
+        if (!IntersectRect(&seen, &r, &client)) state |= STATE_SYSTEM_OFFSCREEN;
+        MapWindowPoints(hwnd, nullptr, reinterpret_cast<POINT*>(&r), 2);
+        face.labels.push_back({WithoutAccessKey(c->caption_), r, state});
+    }
+    auto place = [form](const Control& c) {
+        if (c.def_.tab >= 0) return c.def_.tab;
+        int first = INT_MAX;
+        if (c.def_.kind == Kind::Frame)
+            for (const auto& inner : form->controls_)
+                if (inner->def_.container && inner->def_.tab >= 0 &&
+                    std::wstring(inner->def_.container) == c.def_.name)
+                    first = std::min(first, inner->def_.tab);
+        return first;
+    };
+    std::vector<const Control*> windows;
+    for (const auto& c : form->controls_)
+        if (c->hwnd_ && GetParent(c->hwnd_) == hwnd) windows.push_back(c.get());
+    std::stable_sort(windows.begin(), windows.end(),
+                     [&](const Control* a, const Control* b) { return place(*a) < place(*b); });
+    for (const Control* c : windows) face.windows.push_back(c->hwnd_);
     return face;
 }
 
