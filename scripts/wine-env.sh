@@ -48,7 +48,20 @@ fresh_prefix() {
   fi
   mkdir -p "$(dirname "$WINEPREFIX")"
   "$WINE" wineboot -i >/dev/null 2>&1
+  no_crash_debugger
   "$WINESERVER" -w
+}
+
+# An unhandled exception ends its program at once instead of starting winedbg, which under
+# emulation cannot attach and waits for ever. Both registry views: a 32-bit program reads the
+# WoW64 one.
+no_crash_debugger() {
+  local reg key='Microsoft\Windows NT\CurrentVersion\AeDebug'
+  reg=$(mktemp --suffix=.reg)
+  printf 'REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\Software\\%s]\n"Debugger"=""\n\n' "$key" >"$reg"
+  printf '[HKEY_LOCAL_MACHINE\\Software\\Wow6432Node\\%s]\n"Debugger"=""\n' "$key" >>"$reg"
+  "$WINE" reg import "Z:$(echo "$reg" | tr '/' '\\')" >/dev/null 2>&1
+  rm -f "$reg"
 }
 
 # Uses the prefix at $1, making it when it does not exist yet.
@@ -56,6 +69,8 @@ use_prefix() {
   export WINEPREFIX="$1"
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
     fresh_prefix "$1"
+  elif ! grep -q '^"Debugger"=""' "$WINEPREFIX/system.reg"; then
+    no_crash_debugger
   fi
 }
 
@@ -67,14 +82,12 @@ set_dpi() {
   "$WINESERVER" -w
 }
 
-# Whether the kernel runs 32-bit code at all (some kernels are built or booted without it):
-# wine32's own loader is a 32-bit program. Prints why not and fails when it does not.
-kernel_runs_32bit() {
-  local out
-  out=$("$WINE32" --version 2>&1) && return 0
-  if grep -qi "exec format error" <<<"$out"; then
-    echo "the kernel refuses 32-bit programs ($WINE32: exec format error)"
-    return 1
+# How the i686 build runs here: "i686 native", or "i686 emulated" where wine32's loader runs
+# under qemu-i386 (scripts/wine32-emulation.sh, which ./setup installs where it is needed).
+wine32_mode() {
+  if [ "$(dpkg-divert --truename "$WINE32" 2>/dev/null)" != "$WINE32" ]; then
+    echo "i686 emulated"
+  else
+    echo "i686 native"
   fi
-  return 0  # anything else (a missing package, say) is for the tier itself to show
 }

@@ -256,8 +256,10 @@ TEST_F(RunBoxTest, TheStartedProgramRunsOnItsOwnAndNoHandleIsKept) {
     ASSERT_GT(before, 0u);
     DWORD start = GetTickCount();
     for (int i = 0; i < 3; ++i) Press(L"Command1");
-    EXPECT_LT(GetTickCount() - start, 3000u) << "the run box does not wait for the program";
-    EXPECT_EQ(probe::HandleCount(), before);
+    // The probe waits two minutes; a start alone takes seconds where 32-bit code is emulated.
+    EXPECT_LT(GetTickCount() - start, 30000u) << "the run box does not wait for the program";
+    EXPECT_TRUE(probe::WaitUntil([&] { return probe::HandleCount() == before; }))
+        << "handles: " << probe::HandleCount() << ", before: " << before;
     int running = 0;
     probe::WaitUntil([&] {
         running = 0;
