@@ -8,6 +8,7 @@
 #include "ui/busy_pump.h"
 #include "ui/error_modes.h"
 #include "ui/form.h"
+#include "ui/runtime.h"
 
 namespace console {
 
@@ -16,12 +17,16 @@ ConsolePane::ConsolePane(ui::Form& form, RunnerSource runner)
       runner_(std::move(runner)),
       outputs_(form.Design(L"txtOutputs")),
       command_(form.Design(L"txtCommand")),
-      cancel_(form.Design(L"cmdCancel")) {
+      cancel_(form.Design(L"cmdCancel")),
+      transcript_(form, outputs_) {
     cancel_.Click = [this] { cmdCancel_Click(); };
     form_.Design(L"cmdExecute").Click = [this] { cmdExecute_Click(); };
     command_.KeyPress = [this](int& key) { txtCommand_KeyPress(key); };
     command_.KeyDown = [this](int& key, int shift) { txtCommand_KeyDown(key, shift); };
     outputs_.Change = [this] { txtOutputs_Change(); };
+    outputs_.KeyDown = [this](int& key, int shift) { txtOutputs_KeyDown(key, shift); };
+    outputs_.SetMenuCommands({L"&Find...\tCtrl+F", L"&Save As...\tCtrl+S"});
+    outputs_.MenuCommand = [this](int index) { txtOutputs_MenuCommand(index); };
     form_.GetTimer(L"Timer11").Tick = [this] { Timer11_Timer(); };
 }
 
@@ -52,6 +57,15 @@ void ConsolePane::Run(Shelvoxs& runner) {
     // output as it arrives and answers only the cancel. The output reaches the transcript
     // through the listener alone, so the runner makes no copy of it to return.
     // What is typed into the command box meanwhile lands there once the run has ended.
+    // A long run that ends while the user is in another program is made known, once the pump
+    // has let go.
+    struct Notice {
+        ConsolePane& pane;
+        unsigned long long started;
+        ~Notice() {
+            ui::ResumeNext([&] { pane.NoticeLongRun(started); });
+        }
+    } notice{*this, ui::Rt().TickCount()};
     ui::BusyPump pump(
         form_, &cancel_, [&runner] { runner.Cancel(); }, &command_);
     struct Detach {
@@ -63,6 +77,17 @@ void ConsolePane::Run(Shelvoxs& runner) {
     runner.Execute(L"");
 }
 
+void ConsolePane::NoticeLongRun(unsigned long long started) {
+    if (!form_.Loaded() || ui::Rt().TickCount() - started < kLongRunMs) return;
+    if (ui::Rt().ProgramInForeground()) return;
+    FLASHWINFO flash = {};
+    flash.cbSize = sizeof flash;
+    flash.hwnd = form_.Hwnd();
+    flash.dwFlags = FLASHW_TRAY | FLASHW_TIMERNOFG;
+    flash.uCount = UINT_MAX;
+    ui::Rt().FlashWindow(flash);
+}
+
 void ConsolePane::cmdCancel_Click() {
     if (Shelvoxs* runner = runner_ ? runner_() : nullptr) runner->Cancel();
 }
@@ -72,12 +97,33 @@ void ConsolePane::cmdExecute_Click() {
 }
 
 void ConsolePane::txtCommand_KeyPress(int& keyAscii) {
+    // Ctrl+F and Ctrl+S have done their work on the way down; their characters are not text.
+    if (keyAscii == 6 || keyAscii == 19) {
+        keyAscii = 0;
+        return;
+    }
     ui::ReportErrors([&] {
         if (keyAscii == 13) RunTypedCommand();
     });
 }
 
+void ConsolePane::txtOutputs_KeyDown(int& keyCode, int shift) { TranscriptKeys(keyCode, shift); }
+
+void ConsolePane::TranscriptKeys(int& keyCode, int shift) {
+    bool done = false;
+    ui::ReportErrors([&] { done = transcript_.Key(keyCode, shift); });
+    if (done) keyCode = 0;
+}
+
+void ConsolePane::txtOutputs_MenuCommand(int index) {
+    ui::ReportErrors([&] {
+        if (index == 0) transcript_.Find();
+        if (index == 1) transcript_.SaveAs();
+    });
+}
+
 void ConsolePane::txtCommand_KeyDown(int& keyCode, int shift) {
+    TranscriptKeys(keyCode, shift);
     if ((keyCode != VK_UP && keyCode != VK_DOWN) || shift) return;
     std::wstring line;
     bool moved = keyCode == VK_UP ? history_.Older(line) : history_.Newer(line);

@@ -6,6 +6,7 @@
 #include "ui/form.h"
 #include "ui/kit.h"
 #include "ui/picture.h"
+#include "ui/text/text_view.h"
 
 namespace ui {
 
@@ -27,6 +28,7 @@ void Control::Create(HWND parent, int dpi) {
     form_.windows_[hwnd_] = this;
     SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(Font()), FALSE);
     if (def_.kind == Kind::TextBox) SendMessageW(hwnd_, EM_SETLIMITTEXT, 0x7FFFFFFE, 0);
+    if (!menuCommands_.empty()) SetTextViewCommands(hwnd_, menuCommands_);
     if (traits.subclassed) {
         baseProc_ = reinterpret_cast<WNDPROC>(
             SetWindowLongPtrW(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(SubclassProc)));
@@ -55,6 +57,11 @@ void Control::Destroyed() {
     bitmap_.Reset();
     icon_.Reset();
     heldButtons_ = 0;
+}
+
+void Control::SetMenuCommands(std::vector<std::wstring> labels) {
+    menuCommands_ = std::move(labels);
+    if (hwnd_) SetTextViewCommands(hwnd_, menuCommands_);
 }
 
 LRESULT CALLBACK Control::SubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {

@@ -8,8 +8,10 @@
 #include "ui/access/access.h"
 #include "ui/busy_pump.h"
 #include "ui/error_modes.h"
+#include "ui/find_dialog.h"
 #include "ui/kit.h"
 #include "ui/picture.h"
+#include "ui/text/text_view.h"
 #include "ui/units.h"
 
 namespace ui {
@@ -181,6 +183,13 @@ bool Form::OnCommand(WPARAM wp, LPARAM lp) {
         if (!c->suppressChange_) c->RaiseChange();
         return true;
     }
+    const size_t command = static_cast<size_t>(code) - kTextViewCommand;
+    if (c->def_.kind == Kind::TextBox && code >= kTextViewCommand &&
+        command < c->menuCommands_.size()) {
+        const int index = static_cast<int>(command);
+        if (MayRaise(*c) && c->MenuCommand) Guarded([&] { c->MenuCommand(index); });
+        return true;
+    }
     const kit::KindTraits& traits = kit::TraitsOf(c->def_.kind);
     if (code != traits.clickCode || !MayRaise(*c)) return true;
     if (traits.toggles)
@@ -273,6 +282,7 @@ LRESULT Form::Handle(UINT msg, WPARAM wp, LPARAM lp) {
     HWND hwnd = hwnd_;
     LRESULT result = 0;
     if (HandleChildMessage(hwnd, msg, wp, lp, result)) return result;
+    if (msg == FindDialog::Message()) return FindDialog::Dispatch(lp);
     switch (msg) {
         case WM_ERASEBKGND:
             return 1;
@@ -310,6 +320,8 @@ int RunMessageLoop() {
     MSG msg;
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
         HWND root = msg.hwnd ? GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
+        // A modeless dialog (Find) takes its own keys: Tab, Enter, Esc, its access keys.
+        if (kit::ModelessMessage(msg)) continue;
         Form* f = root ? Form::FromWindow(root) : nullptr;
         if (f && f->PreTranslate(msg)) continue;
         TranslateMessage(&msg);

@@ -145,8 +145,14 @@ public:
     HICON MouseIcon() const { return mouseIcon_; }
     void SetMouseIcon(HICON icon) { mouseIcon_ = icon; }
 
+    // Multi-line text boxes: commands of the program below the standard items of the box's
+    // context menu, each label with its shortcut after a tab; the chosen one raises
+    // MenuCommand with its index.
+    void SetMenuCommands(std::vector<std::wstring> labels);
+
     // Events.
     std::function<void()> Click, Change, GotFocus;
+    std::function<void(int index)> MenuCommand;
     std::function<void(int& keyAscii)> KeyPress;
     // Text boxes: a key goes down; keyCode is the virtual key, shift 1/2/4 for Shift, Ctrl,
     // Alt. Setting keyCode to 0 keeps the key from the box.
@@ -193,6 +199,7 @@ private:
     win::Icon icon_;
     HICON mouseIcon_ = nullptr;
     int heldButtons_ = 0;  // picture boxes: the mouse buttons pressed on it and not yet let go
+    std::vector<std::wstring> menuCommands_;
 };
 
 struct Timer {

@@ -4,6 +4,7 @@
 #include <oleacc.h>
 
 #include <algorithm>
+#include <vector>
 
 #include "ui/text/text_view.h"
 
@@ -36,6 +37,33 @@ void RegisterClassOnce(const wchar_t* name, WNDPROC proc, UINT style, int icon) 
     if (icon) wc.hIcon = LoadIconW(Instance(), MAKEINTRESOURCEW(icon));
     wc.lpszClassName = name;
     RegisterClassExW(&wc);
+}
+
+namespace {
+std::vector<HWND>& Modeless() {
+    static std::vector<HWND> dialogs;
+    return dialogs;
+}
+}  // namespace
+
+void AddModeless(HWND dialog) {
+    if (std::find(Modeless().begin(), Modeless().end(), dialog) == Modeless().end())
+        Modeless().push_back(dialog);
+}
+
+void RemoveModeless(HWND dialog) {
+    auto& v = Modeless();
+    v.erase(std::remove(v.begin(), v.end(), dialog), v.end());
+}
+
+bool ModelessMessage(MSG& msg) {
+    auto& v = Modeless();
+    // A dialog its owner took with it is forgotten here.
+    v.erase(std::remove_if(v.begin(), v.end(), [](HWND d) { return !IsWindow(d); }), v.end());
+    for (HWND d : v)
+        if (msg.hwnd && (msg.hwnd == d || IsChild(d, msg.hwnd)) && IsDialogMessageW(d, &msg))
+            return true;
+    return false;
 }
 
 int MouseButtonsFromKeys(WPARAM keys) {

@@ -25,6 +25,11 @@ T* WindowObject(HWND hwnd, UINT msg, LPARAM lp) {
     }
     return reinterpret_cast<T*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
 }
+// The program's modeless dialogs (the Find dialog), which the message loop gives their keys.
+void AddModeless(HWND dialog);
+void RemoveModeless(HWND dialog);
+// Whether msg was for one of them and has been handled there (IsDialogMessage).
+bool ModelessMessage(MSG& msg);
 // The buttons held, as the mouse events report them: 1 left, 2 right, 4 middle.
 int MouseButtonsFromKeys(WPARAM keys);
 // Shift 1, Ctrl 2, Alt 4.

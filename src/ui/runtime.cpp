@@ -99,6 +99,19 @@ bool Runtime::SetClipboardText(HWND owner, const std::wstring& text) {
     return ui::SetClipboardText(owner, text);
 }
 
+ULONGLONG Runtime::TickCount() { return GetTickCount64(); }
+
+bool Runtime::ProgramInForeground() {
+    DWORD pid = 0;
+    HWND fg = GetForegroundWindow();
+    return fg && GetWindowThreadProcessId(fg, &pid) && pid == GetCurrentProcessId();
+}
+
+void Runtime::FlashWindow(const FLASHWINFO& how) {
+    FLASHWINFO info = how;
+    FlashWindowEx(&info);
+}
+
 void Runtime::End() { ExitProcess(0); }
 
 std::wstring GeneralDateText(const SYSTEMTIME& t) {

@@ -1,5 +1,6 @@
 // The runtime services that forms use and that tests may replace: message box, input box,
-// shell-open, clock, the per-user settings store and ending the program.
+// shell-open, clocks, the per-user settings store, the foreground and flashing a window, and
+// ending the program.
 #pragma once
 #include <windows.h>
 
@@ -31,6 +32,12 @@ public:
     virtual bool StartTimer(HWND window, UINT_PTR id, UINT interval);
     // Puts text on the clipboard; false when the clipboard could not take it.
     virtual bool SetClipboardText(HWND owner, const std::wstring& text);
+    // Milliseconds since the system started.
+    virtual ULONGLONG TickCount();
+    // Whether the window the user is in (the foreground window) is one of this program's.
+    virtual bool ProgramInForeground();
+    // Flashes a window's caption and taskbar button as `how` says (FlashWindowEx).
+    virtual void FlashWindow(const FLASHWINFO& how);
     // Ends the program at once: no further handler runs.
     [[noreturn]] virtual void End();
 };

@@ -177,11 +177,13 @@ void SendKey(WORD vk, bool up) {
 }
 }  // namespace
 
-void PressKey(WORD vk, bool shift) {
+void PressKey(WORD vk, bool shift, bool ctrl) {
+    if (ctrl) SendKey(VK_CONTROL, false);
     if (shift) SendKey(VK_SHIFT, false);
     SendKey(vk, false);
     SendKey(vk, true);
     if (shift) SendKey(VK_SHIFT, true);
+    if (ctrl) SendKey(VK_CONTROL, true);
     Sleep(30);
 }
 

@@ -51,7 +51,7 @@ void PressMessageBoxButton(HWND box, int id = IDOK);
 
 void Activate(HWND top);
 void TypeText(const std::wstring& text);
-void PressKey(WORD vk, bool shift = false);
+void PressKey(WORD vk, bool shift = false, bool ctrl = false);
 void ClickAt(POINT screen, bool right = false);
 // Centre of a window in screen coordinates.
 POINT CentreOf(HWND hwnd);

@@ -1,5 +1,5 @@
-// A runtime for in-process tests: records message boxes and input boxes instead of showing
-// them, keeps settings in memory and reads a fixed clock.
+// A runtime for in-process tests: records message boxes, input boxes and flashes instead of
+// showing them, keeps settings in memory, reads a fixed clock and a foreground of its own.
 #pragma once
 #include <map>
 #include <string>
@@ -48,6 +48,14 @@ public:
     bool SetClipboardText(HWND owner, const std::wstring& text) override {
         return !refuseClipboard && ui::Runtime::SetClipboardText(owner, text);
     }
+    // The clock moves on by tickStep at every reading, when a test sets one.
+    ULONGLONG TickCount() override {
+        if (!tickStep) return ui::Runtime::TickCount();
+        ticks += tickStep;
+        return ticks;
+    }
+    bool ProgramInForeground() override { return inForeground; }
+    void FlashWindow(const FLASHWINFO& how) override { flashes.push_back(how); }
     [[noreturn]] void End() override { throw EndCalled(); }
 
     struct EndCalled {};
@@ -59,6 +67,9 @@ public:
     // The system's refusals, forced.
     bool refuseTimers = false, refuseClipboard = false;
     SYSTEMTIME now = {2026, 12, 2, 8, 14, 5, 9, 0};
+    ULONGLONG ticks = 0, tickStep = 0;
+    bool inForeground = true;
+    std::vector<FLASHWINFO> flashes;
 
 private:
     ui::Runtime* previous_;

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "test_runtime.h"
+#include "ui/busy_pump.h"
 #include "ui/clipboard.h"
 #include "ui/error_modes.h"
 #include "ui/form.h"
@@ -79,7 +80,8 @@ void EmptyClipboardNow() {
     }
 }
 
-// The box's menu in short: items by name, "~" before a disabled one, "|" for a separator.
+// The box's menu in short: items by name ("own" for the program's commands), "~" before a
+// disabled one, "|" for a separator.
 std::string MenuOf(HWND h) {
     std::string m;
     for (const ui::TextMenuItem& item : ui::TextViewMenu(h)) {
@@ -89,6 +91,7 @@ std::string MenuOf(HWND h) {
                            : item.command == WM_PASTE  ? "paste"
                            : item.command == WM_CLEAR  ? "delete"
                            : item.command == EM_SETSEL ? "all"
+                           : item.command != 0         ? "own"
                                                        : "|";
         if (!m.empty()) m += ' ';
         if (item.command != 0 && !item.enabled) m += '~';
@@ -235,6 +238,52 @@ TEST_F(TextViewTest, ShiftF10TheMenuKeyAndARightClickOpenTheMenuOnce) {
     ASSERT_EQ(MenuWatch::opened.size(), 3u);
     for (const auto& items : MenuWatch::opened) EXPECT_EQ(items, expected);
     EXPECT_EQ(edit->Text(), L"abc") << "a menu closed without a choice changes nothing";
+}
+
+// The program's own commands come below the standard items, with their shortcuts, and the
+// one chosen reaches its handler, but not while a run holds the program.
+TEST_F(TextViewTest, TheProgramsCommandsFollowTheStandardItemsAndReachTheirHandler) {
+    std::vector<int> chosen;
+    edit->SetMenuCommands({L"&Find...\tCtrl+F", L"&Save As...\tCtrl+S"});
+    edit->MenuCommand = [&](int index) { chosen.push_back(index); };
+    EXPECT_EQ(MenuOf(h), "~undo | ~cut ~copy ~paste ~delete | ~all | own own")
+        << "a separator, then the two commands";
+
+    MenuWatch::opened.clear();
+    MenuWatch::base = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrW(h, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(MenuWatch::Proc)));
+    SendMessageW(h, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(h), MAKELPARAM(-1, -1));
+    PumpMessages();
+    SetWindowLongPtrW(h, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(MenuWatch::base));
+    ASSERT_EQ(MenuWatch::opened.size(), 1u);
+    const std::vector<std::wstring> expected = {L"(&Undo)",
+                                                L"-",
+                                                L"(Cu&t)",
+                                                L"(&Copy)",
+                                                L"(&Paste)",
+                                                L"(&Delete)",
+                                                L"-",
+                                                L"(Select &All)",
+                                                L"-",
+                                                L"&Find...\tCtrl+F",
+                                                L"&Save As...\tCtrl+S"};
+    EXPECT_EQ(MenuWatch::opened[0], expected);
+
+    // Chosen, a command reaches the box's parent as the box's notification.
+    auto choose = [&](WORD index) {
+        SendMessageW(GetParent(h), WM_COMMAND,
+                     MAKEWPARAM(GetDlgCtrlID(h), ui::kTextViewCommand + index),
+                     reinterpret_cast<LPARAM>(h));
+    };
+    choose(1);
+    choose(0);
+    choose(2);  // not one of its commands
+    EXPECT_EQ(chosen, (std::vector<int>{1, 0}));
+    {
+        ui::BusyPump run(*form, nullptr, nullptr);
+        choose(0);
+    }
+    EXPECT_EQ(chosen.size(), 2u) << "a run holds the program's commands too";
 }
 
 TEST_F(TextViewTest, CtrlArrowsGoByWordAndShiftExtendsEveryMove) {

@@ -321,4 +321,13 @@ std::vector<TextMenuItem> TextViewMenu(HWND box) {
     return view ? view->MenuItems() : std::vector<TextMenuItem>();
 }
 
+void SetTextViewCommands(HWND box, const std::vector<std::wstring>& labels) {
+    if (TextView* view = ViewOf(box)) view->SetCommands(labels);
+}
+
+bool ReadTextView(HWND box, size_t a, size_t n, wchar_t* out) {
+    TextView* view = ViewOf(box);
+    return view && view->Read(a, n, out);
+}
+
 }  // namespace ui

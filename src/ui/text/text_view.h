@@ -14,6 +14,7 @@
 #pragma once
 #include <windows.h>
 
+#include <string>
 #include <vector>
 
 namespace ui {
@@ -24,7 +25,8 @@ void RegisterTextView();
 bool IsTextView(HWND hwnd);
 
 // One item of a text box's context menu: the message that carries out its command (WM_UNDO,
-// WM_CUT, WM_COPY, WM_PASTE, WM_CLEAR, or EM_SETSEL for Select All), or 0 for a separator.
+// WM_CUT, WM_COPY, WM_PASTE, WM_CLEAR, or EM_SETSEL for Select All), a command of the box's
+// owner (kTextViewCommand + its index), or 0 for a separator.
 struct TextMenuItem {
     UINT command;
     bool enabled;
@@ -47,5 +49,16 @@ struct TextViewDrawing {
 };
 // Installs a replacement (nullptr: the real calls); returns the previous one.
 TextViewDrawing* SetTextViewDrawing(TextViewDrawing* drawing);
+
+// Commands of the box's owner, offered below the standard ones of its context menu: each label
+// with its shortcut after a tab. The chosen one is sent to the box's parent as WM_COMMAND with
+// the box's id and the notification code kTextViewCommand + its index.
+constexpr WORD kTextViewCommand = 0x7F00;
+void SetTextViewCommands(HWND box, const std::vector<std::wstring>& labels);
+
+// Copies n characters of the box's text from a to out, so that a long text is read a part at
+// a time. False, and nothing copied, for a window that is not a text view or a part that
+// passes the end of its text.
+bool ReadTextView(HWND box, size_t a, size_t n, wchar_t* out);
 
 }  // namespace ui

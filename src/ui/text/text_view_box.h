@@ -74,6 +74,12 @@ public:
 
     LRESULT Handle(UINT msg, WPARAM wp, LPARAM lp);
     std::vector<TextMenuItem> MenuItems() const;
+    void SetCommands(const std::vector<std::wstring>& labels) { commands_ = labels; }
+    bool Read(size_t a, size_t n, wchar_t* out) const {
+        if (a > layout_.Size() || n > layout_.Size() - a) return false;
+        layout_.CopyTo(a, n, out);
+        return true;
+    }
 
 private:
     // What undo keeps: only what the last edit took out and put in, and where. Typing or
@@ -163,6 +169,7 @@ private:
     }
     LRESULT limit_ = Capacity(0);
     UndoStep undo_;
+    std::vector<std::wstring> commands_;  // the owner's, below the standard menu items
     EditKind runKind_ = EditKind::Other;  // the kind of the last edit, while the caret stays
     // What readers were last told, and whether more is due.
     bool valueDue_ = false, userMoved_ = false, eventTimer_ = false;

@@ -228,10 +228,18 @@ void TextView::OnKeyDown(WPARAM vk) {
 // The commands are the messages that carry them out; Select All is EM_SETSEL.
 std::vector<TextMenuItem> TextView::MenuItems() const {
     const bool sel = HasSelection(), any = layout_.Size() > 0;
-    if (readOnly_) return {{WM_COPY, sel}, {0, false}, {EM_SETSEL, any}};
-    const bool paste = IsClipboardFormatAvailable(CF_UNICODETEXT) != FALSE;
-    return {{WM_UNDO, undo_.valid}, {0, false},      {WM_CUT, sel}, {WM_COPY, sel},
-            {WM_PASTE, paste},      {WM_CLEAR, sel}, {0, false},    {EM_SETSEL, any}};
+    std::vector<TextMenuItem> items;
+    if (readOnly_) {
+        items = {{WM_COPY, sel}, {0, false}, {EM_SETSEL, any}};
+    } else {
+        const bool paste = IsClipboardFormatAvailable(CF_UNICODETEXT) != FALSE;
+        items = {{WM_UNDO, undo_.valid}, {0, false},      {WM_CUT, sel}, {WM_COPY, sel},
+                 {WM_PASTE, paste},      {WM_CLEAR, sel}, {0, false},    {EM_SETSEL, any}};
+    }
+    if (!commands_.empty()) items.push_back({0, false});
+    for (size_t i = 0; i < commands_.size(); ++i)
+        items.push_back({kTextViewCommand + static_cast<UINT>(i), true});
+    return items;
 }
 
 void TextView::ShowContextMenu(int x, int y) {
@@ -255,10 +263,12 @@ void TextView::ShowContextMenu(int x, int y) {
             AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
             continue;
         }
+        const UINT state = MF_STRING | (item.enabled ? MF_ENABLED : MF_GRAYED);
         for (const auto& label : kLabels)
-            if (label.first == item.command)
-                AppendMenuW(menu, MF_STRING | (item.enabled ? MF_ENABLED : MF_GRAYED), item.command,
-                            label.second);
+            if (label.first == item.command) AppendMenuW(menu, state, item.command, label.second);
+        if (item.command >= kTextViewCommand && item.command - kTextViewCommand < commands_.size())
+            AppendMenuW(menu, state, item.command,
+                        commands_[item.command - kTextViewCommand].c_str());
     }
     HWND self = hwnd_;
     UINT cmd = static_cast<UINT>(
@@ -266,6 +276,10 @@ void TextView::ShowContextMenu(int x, int y) {
     DestroyMenu(menu);
     // The box may be gone when the menu ends (its form unloaded meanwhile), and this with it.
     if (cmd == 0 || !IsWindow(self)) return;
+    if (cmd >= kTextViewCommand) {
+        Notify(static_cast<WORD>(cmd));  // the owner's command, carried out by the owner
+        return;
+    }
     if (cmd == EM_SETSEL)
         SelectAll();
     else
