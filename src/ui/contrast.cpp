@@ -36,7 +36,8 @@ Rgb Towards(Rgb from, Rgb to, unsigned step) {
 // Black or white, whichever contrasts more with that background: at least 4.58 (the square
 // root of 21) on any background, so always enough.
 Rgb BetterExtreme(double backLuminance) {
-    return Ratio(0.0, backLuminance) >= Ratio(1.0, backLuminance) ? kBlack : kWhite;
+    return LuminanceRatio(0.0, backLuminance) >= LuminanceRatio(1.0, backLuminance) ? kBlack
+                                                                                    : kWhite;
 }
 
 }  // namespace
@@ -46,23 +47,24 @@ double Luminance(Rgb c) {
     return 0.2126 * lin[Channel(c, 0)] + 0.7152 * lin[Channel(c, 8)] + 0.0722 * lin[Channel(c, 16)];
 }
 
-double Ratio(double luminanceA, double luminanceB) {
+double LuminanceRatio(double luminanceA, double luminanceB) {
     double lighter = luminanceA > luminanceB ? luminanceA : luminanceB;
     double darker = luminanceA > luminanceB ? luminanceB : luminanceA;
     return (lighter + 0.05) / (darker + 0.05);
 }
 
-double Ratio(Rgb a, Rgb b) { return Ratio(Luminance(a), Luminance(b)); }
+double Ratio(Rgb a, Rgb b) { return LuminanceRatio(Luminance(a), Luminance(b)); }
 
-Rgb Readable(Rgb text, double backLuminance) {
-    if (Ratio(Luminance(text), backLuminance) >= kMinimumRatio) return text;
+Rgb ReadableOnLuminance(Rgb text, double backLuminance) {
+    if (LuminanceRatio(Luminance(text), backLuminance) >= kMinimumRatio) return text;
     return BetterExtreme(backLuminance);
 }
 
-Rgb Readable(Rgb text, Rgb back) { return Readable(text, Luminance(back)); }
+Rgb Readable(Rgb text, Rgb back) { return ReadableOnLuminance(text, Luminance(back)); }
 
-Rgb ReadableDimmed(Rgb text, double backLuminance) {
-    if (Ratio(Luminance(text), backLuminance) >= kMinimumRatio) return text;
+Rgb ReadableDimmed(Rgb text, Rgb back) {
+    const double backLuminance = Luminance(back);
+    if (LuminanceRatio(Luminance(text), backLuminance) >= kMinimumRatio) return text;
     Rgb extreme = BetterExtreme(backLuminance);
     // Only a text on the extreme's side of the background gains contrast all the way there;
     // one on the other side would pass through the background's own shade first.
@@ -72,14 +74,12 @@ Rgb ReadableDimmed(Rgb text, double backLuminance) {
     unsigned lo = 0, hi = 255;
     while (lo < hi) {
         unsigned mid = (lo + hi) / 2;
-        if (Ratio(Luminance(Towards(text, extreme, mid)), backLuminance) >= kMinimumRatio)
+        if (LuminanceRatio(Luminance(Towards(text, extreme, mid)), backLuminance) >= kMinimumRatio)
             hi = mid;
         else
             lo = mid + 1;
     }
     return Towards(text, extreme, lo);
 }
-
-Rgb ReadableDimmed(Rgb text, Rgb back) { return ReadableDimmed(text, Luminance(back)); }
 
 }  // namespace ui::contrast

@@ -20,19 +20,18 @@ constexpr Rgb MakeRgb(unsigned r, unsigned g, unsigned b) {
 // 0 for black to 1 for white, in linear light.
 double Luminance(Rgb c);
 // From 1 (no contrast) to 21 (black on white), whichever of the two is lighter.
-double Ratio(double luminanceA, double luminanceB);
+double LuminanceRatio(double luminanceA, double luminanceB);
 double Ratio(Rgb a, Rgb b);
 
 // The wanted text colour where it reads on a background of that luminance; otherwise black or
 // white, whichever contrasts more.
-Rgb Readable(Rgb text, double backLuminance);
+Rgb ReadableOnLuminance(Rgb text, double backLuminance);
 Rgb Readable(Rgb text, Rgb back);
 
 // For dimmed text (a disabled control's caption), which must still look dimmed: the wanted
 // colour where it reads; otherwise the colour nearest to it, on its way to black or white
 // (whichever contrasts more), that does; that extreme itself where the way there from the
 // wanted colour would cross the background's own shade.
-Rgb ReadableDimmed(Rgb text, double backLuminance);
 Rgb ReadableDimmed(Rgb text, Rgb back);
 
 }  // namespace ui::contrast

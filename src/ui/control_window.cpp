@@ -55,6 +55,7 @@ void Control::Destroyed() {
     bitmap_.Reset();
     icon_.Reset();
     heldButtons_ = 0;
+    pictureLuminance_.reset();
 }
 
 LRESULT CALLBACK Control::SubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {

@@ -99,6 +99,13 @@ bool Runtime::SetClipboardText(HWND owner, const std::wstring& text) {
     return ui::SetClipboardText(owner, text);
 }
 
+bool Runtime::HighContrast() {
+    HIGHCONTRASTW hc = {};
+    hc.cbSize = sizeof hc;
+    return SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof hc, &hc, 0) &&
+           (hc.dwFlags & HCF_HIGHCONTRASTON) != 0;
+}
+
 void Runtime::End() { ExitProcess(0); }
 
 std::wstring GeneralDateText(const SYSTEMTIME& t) {

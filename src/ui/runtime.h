@@ -1,5 +1,6 @@
 // The runtime services that forms use and that tests may replace: message box, input box,
-// shell-open, clock, the per-user settings store and ending the program.
+// shell-open, clock, the per-user settings store, the high-contrast setting and ending the
+// program.
 #pragma once
 #include <windows.h>
 
@@ -31,6 +32,8 @@ public:
     virtual bool StartTimer(HWND window, UINT_PTR id, UINT interval);
     // Puts text on the clipboard; false when the clipboard could not take it.
     virtual bool SetClipboardText(HWND owner, const std::wstring& text);
+    // Whether the user's colour scheme is a high-contrast one (the accessibility setting).
+    virtual bool HighContrast();
     // Ends the program at once: no further handler runs.
     [[noreturn]] virtual void End();
 };
