@@ -1,5 +1,6 @@
 // A runtime for in-process tests: records message boxes and input boxes instead of showing
-// them, keeps settings in memory and reads a fixed clock.
+// them, keeps settings in memory, reads a fixed clock and can say that high contrast is on
+// (which Wine's own setting cannot).
 #pragma once
 #include <map>
 #include <string>
@@ -48,6 +49,9 @@ public:
     bool SetClipboardText(HWND owner, const std::wstring& text) override {
         return !refuseClipboard && ui::Runtime::SetClipboardText(owner, text);
     }
+    bool HighContrast() override {
+        return highContrast ? *highContrast : ui::Runtime::HighContrast();
+    }
     [[noreturn]] void End() override { throw EndCalled(); }
 
     struct EndCalled {};
@@ -58,6 +62,7 @@ public:
     std::wstring inputReply;
     // The system's refusals, forced.
     bool refuseTimers = false, refuseClipboard = false;
+    std::optional<bool> highContrast;  // unset: the system's own setting
     SYSTEMTIME now = {2026, 12, 2, 8, 14, 5, 9, 0};
 
 private:
