@@ -30,8 +30,9 @@ const wchar_t kAccept[] = L"Ac&cept";
 const size_t kLargestRecord = 64 * 1024;
 
 std::vector<ui::ControlDef> Layout() {
-    // The check box takes the system's window colours as they are when the form is made.
-    const COLORREF window = GetSysColor(COLOR_WINDOW), windowText = GetSysColor(COLOR_WINDOWTEXT);
+    // The check box takes the system's window colours, and follows them when they change.
+    const COLORREF window = ui::SysColor(COLOR_WINDOW);
+    const COLORREF windowText = ui::SysColor(COLOR_WINDOWTEXT);
     // clang-format off
     // name, kind, caption, left, top, width, height, tab, frame, flags, font, back, fore, picture
     return {

@@ -57,6 +57,7 @@ void Control::Destroyed() {
     bitmap_.Reset();
     icon_.Reset();
     heldButtons_ = 0;
+    pictureLuminance_.reset();
 }
 
 void Control::SetMenuCommands(std::vector<std::wstring> labels) {

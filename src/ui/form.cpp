@@ -12,6 +12,7 @@
 #include "ui/kit.h"
 #include "ui/picture.h"
 #include "ui/text/text_view.h"
+#include "ui/runtime.h"
 #include "ui/units.h"
 
 namespace ui {
@@ -80,7 +81,9 @@ void Form::EnsureLoaded() {
     if (hwnd_ || loading_) return;
     loading_ = true;
     dpi_ = ScreenDpi();
+    highContrast_ = Rt().HighContrast();
     fonts_.clear();
+    brushes_.clear();
     kit::RegisterClassOnce(def_.name, Proc, CS_DBLCLKS, def_.icon);
     kit::RegisterClassOnce(kit::kFrameClass, Control::ContainerProc);
     kit::RegisterClassOnce(kit::kPictureClass, Control::ContainerProc);
@@ -203,10 +206,10 @@ bool Form::OnControlColor(WPARAM wp, LPARAM lp, LRESULT& result) {
     Control* c = Find(reinterpret_cast<HWND>(lp));
     if (!c) return false;
     HDC dc = reinterpret_cast<HDC>(wp);
-    COLORREF back = kit::Or(c->def_.back, GetSysColor(kit::TraitsOf(c->def_.kind).backSysColor));
-    SetBkColor(dc, back);
-    SetTextColor(dc, kit::Or(c->def_.fore, GetSysColor(COLOR_WINDOWTEXT)));
-    result = reinterpret_cast<LRESULT>(BrushFor(back));
+    const Colours colours = c->DrawnColours();
+    SetBkColor(dc, colours.back);
+    SetTextColor(dc, colours.text);
+    result = reinterpret_cast<LRESULT>(BrushFor(colours.back));
     return true;
 }
 
@@ -303,6 +306,10 @@ LRESULT Form::Handle(UINT msg, WPARAM wp, LPARAM lp) {
         case WM_TIMER:
             OnTimer(wp);
             return 0;
+        case WM_SYSCOLORCHANGE:
+        case WM_SETTINGCHANGE:
+            OnSchemeChange(msg, wp, lp);
+            break;
         case WM_CLOSE:
             Unload();
             return 0;

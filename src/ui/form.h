@@ -6,14 +6,16 @@
 // creation from the kind table in kit.cpp, its teardown, the system controls' subclass),
 // container.cpp (frames and picture boxes), paint.cpp (drawing: forms, windowless labels and
 // images, graphical buttons, frames), keyboard.cpp (tab order, access keys, Enter and Esc),
-// timers.cpp, gdi_cache.cpp (fonts and brushes shared per form), error_modes.cpp (errors),
-// access.cpp and form_access.cpp (what screen readers get: accessible objects and names).
+// timers.cpp, gdi_cache.cpp (fonts and brushes shared per form), colours.cpp (the layout's
+// colours or the system's, and text that reads on them), error_modes.cpp (errors), access.cpp
+// and form_access.cpp (what screen readers get: accessible objects and names).
 #pragma once
 #include <windows.h>
 
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <unordered_map>
@@ -42,6 +44,14 @@ enum Flags : unsigned {
 };
 
 constexpr COLORREF kDefaultColor = CLR_INVALID;
+// A layout colour that follows one of the system's colours (a COLOR_* index): read whenever it
+// is drawn, so it changes with the user's scheme.
+constexpr COLORREF SysColor(int index) { return 0x80000000u | static_cast<COLORREF>(index & 0xFF); }
+
+// The colours a surface is drawn with.
+struct Colours {
+    COLORREF back, text;
+};
 
 struct FontSpec {
     const wchar_t* face = nullptr;  // nullptr: the form's font
@@ -115,6 +125,11 @@ public:
     // form names it: that label's caption is then the control's name.
     void SetLabelledBy(const wchar_t* label) { labelledBy_ = label ? label : L""; }
     void SetSelStart(int pos);  // puts the caret there and scrolls it into view
+    // What the kit draws it with now: the layout's colours in the ordinary scheme, the
+    // system's while high contrast is on (pictures keep theirs), and always a text colour that
+    // reads on the back. A transparent label over a picture reads on the picture as it was
+    // last drawn there.
+    Colours DrawnColours() const;
 
     bool Visible() const;
     void SetVisible(bool visible);
@@ -173,6 +188,12 @@ private:
     // Has the container redraw where a windowless control is (or was).
     void InvalidateWindowless(const RECT& r) const;
     HFONT Font() const;
+    // Its fill: its own colour, the system's for its kind, or what it stands on.
+    COLORREF BackColour() const;
+    // The text colour it asks for, before the contrast rule.
+    COLORREF WantedTextColour() const;
+    // Whether a picture lies under it, so that its back is known only once drawn.
+    bool OverPicture(int dpi) const;
     void RaiseChange();
     void DrawButton(const DRAWITEMSTRUCT& di);
     void DrawPicture(HDC dc, int dpi) const;
@@ -200,6 +221,8 @@ private:
     HICON mouseIcon_ = nullptr;
     int heldButtons_ = 0;  // picture boxes: the mouse buttons pressed on it and not yet let go
     std::vector<std::wstring> menuCommands_;
+    // Transparent labels over a picture: the mean luminance drawn under them last time.
+    std::optional<double> pictureLuminance_;
 };
 
 struct Timer {
@@ -269,6 +292,9 @@ public:
     // Sees every key message for this form before its controls; true consumes it.
     std::function<bool(const MSG&)> KeyPreview;
 
+    // Whether it draws in the system's high-contrast colours; follows the setting live.
+    bool HighContrast() const { return highContrast_; }
+
     // Every form currently loaded, in load order.
     static const std::vector<Form*>& LoadedForms();
     static Form* FromWindow(HWND hwnd);
@@ -282,6 +308,9 @@ private:
     bool OnControlColor(WPARAM wp, LPARAM lp, LRESULT& result);
     bool OnLabelMouse(HWND container, UINT msg, LPARAM lp);
     LRESULT OnActivate(WPARAM wp, LPARAM lp);
+    // The colours or the high-contrast setting changed: new brushes, and everything redrawn.
+    void OnSchemeChange(UINT msg, WPARAM wp, LPARAM lp);
+    COLORREF BackColour() const;
     friend kit::AccessibleFace kit::FaceOf(HWND hwnd);
     void CreateControls();
     void PaintForm();
@@ -302,6 +331,7 @@ private:
     HWND hwnd_ = nullptr;
     bool loading_ = false;
     int dpi_ = 96;
+    bool highContrast_ = false;
     HWND savedFocus_ = nullptr;
     HCURSOR pointer_ = nullptr;
     win::Bitmap picture_;

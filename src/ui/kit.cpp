@@ -80,26 +80,29 @@ const KindTraits& TraitsOf(Kind kind) {
     // In the order of the Kind enumeration.
     static const KindTraits kTraits[] = {
         // Label, Image: windowless.
-        {nullptr, 0, 0, false, false, kNoClick, false, COLOR_WINDOW, ROLE_SYSTEM_STATICTEXT},
-        {nullptr, 0, 0, false, false, kNoClick, false, COLOR_WINDOW, ROLE_SYSTEM_GRAPHIC},
+        {nullptr, 0, 0, false, false, kNoClick, false, COLOR_BTNFACE, COLOR_BTNTEXT,
+         ROLE_SYSTEM_STATICTEXT},
+        {nullptr, 0, 0, false, false, kNoClick, false, COLOR_BTNFACE, COLOR_BTNTEXT,
+         ROLE_SYSTEM_GRAPHIC},
         // TextBox
         {L"EDIT", ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, true, true, kNoClick, false, COLOR_WINDOW,
-         ROLE_SYSTEM_TEXT},
+         COLOR_WINDOWTEXT, ROLE_SYSTEM_TEXT},
         // Button
-        {L"BUTTON", BS_PUSHBUTTON, 0, true, true, BN_CLICKED, false, COLOR_BTNFACE,
+        {L"BUTTON", BS_PUSHBUTTON, 0, true, true, BN_CLICKED, false, COLOR_BTNFACE, COLOR_BTNTEXT,
          ROLE_SYSTEM_PUSHBUTTON},
         // CheckBox
-        {L"BUTTON", BS_CHECKBOX, 0, true, true, BN_CLICKED, true, COLOR_BTNFACE,
+        {L"BUTTON", BS_CHECKBOX, 0, true, true, BN_CLICKED, true, COLOR_BTNFACE, COLOR_BTNTEXT,
          ROLE_SYSTEM_CHECKBUTTON},
         // ListBox: not shrunk to whole rows, it keeps the size its layout gives it.
         {L"LISTBOX", LBS_NOTIFY | LBS_HASSTRINGS | WS_VSCROLL | LBS_NOINTEGRALHEIGHT,
-         WS_EX_CLIENTEDGE, true, true, LBN_SELCHANGE, false, COLOR_WINDOW, ROLE_SYSTEM_LIST},
+         WS_EX_CLIENTEDGE, true, true, LBN_SELCHANGE, false, COLOR_WINDOW, COLOR_WINDOWTEXT,
+         ROLE_SYSTEM_LIST},
         // PictureBox
-        {kPictureClass, WS_CLIPCHILDREN, 0, true, false, kNoClick, false, COLOR_WINDOW,
-         ROLE_SYSTEM_GRAPHIC},
+        {kPictureClass, WS_CLIPCHILDREN, 0, true, false, kNoClick, false, COLOR_BTNFACE,
+         COLOR_BTNTEXT, ROLE_SYSTEM_GRAPHIC},
         // Frame
         {kFrameClass, WS_CLIPCHILDREN, WS_EX_CONTROLPARENT, false, false, kNoClick, false,
-         COLOR_WINDOW, ROLE_SYSTEM_GROUPING},
+         COLOR_BTNFACE, COLOR_BTNTEXT, ROLE_SYSTEM_GROUPING},
     };
     return kTraits[static_cast<int>(kind)];
 }

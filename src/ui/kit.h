@@ -2,6 +2,7 @@
 #pragma once
 #include <windows.h>
 
+#include <optional>
 #include <string>
 
 #include "ui/form.h"
@@ -13,6 +14,13 @@ extern const wchar_t kPictureClass[];
 
 HINSTANCE Instance();
 COLORREF Or(COLORREF c, COLORREF fallback);
+// The colour a layout value stands for now: a SysColor reference read from the system.
+COLORREF Resolve(COLORREF c);
+// The mean luminance of what a memory DC holds in a rectangle; nullopt for any other DC.
+std::optional<double> MeanLuminance(HDC dc, RECT r);
+// The contrast rule (ui/contrast.h) on the system's colour references.
+COLORREF ReadableOn(COLORREF text, double backLuminance);
+COLORREF DimmedReadableOn(COLORREF text, COLORREF back);
 std::wstring WindowText(HWND hwnd);
 void RegisterClassOnce(const wchar_t* name, WNDPROC proc, UINT style = 0, int icon = 0);
 // The object a kit window was created for (CreateWindowEx's last parameter), kept in its
@@ -46,8 +54,10 @@ struct KindTraits {
     bool subclassed;             // a system control whose messages the kit sees first
     int clickCode;               // the notification that raises Click (kNoClick: none)
     bool toggles;                // a click changes the value (check box)
-    int backSysColor;            // the colour behind it when the layout gives none
-    long accessibleRole;         // what a screen reader calls it (ROLE_SYSTEM_*)
+    // The system's colours for it (COLOR_*): where the layout gives none, and always while
+    // high contrast is on. Boxes and lists take the window's, the rest the button face's.
+    int backSysColor, textSysColor;
+    long accessibleRole;  // what a screen reader calls it (ROLE_SYSTEM_*)
 };
 const KindTraits& TraitsOf(Kind kind);
 

@@ -10,8 +10,6 @@
 
 namespace ui {
 
-using kit::Or;
-
 namespace {
 
 // Draws a bitmap at its design size, which follows the display's DPI.
@@ -48,10 +46,14 @@ void Control::Paint(HDC dc, int dpi) {
         return;
     }
     RECT r = PixelRect(dpi);
-    if (!(def_.flags & kTransparent))
-        FillRect(dc, &r, form_.BrushFor(Or(def_.back, form_.def_.back)));
+    const bool transparent = (def_.flags & kTransparent) != 0;
+    // Seen through onto a picture, its text must read on what was drawn there.
+    if (transparent && !caption_.empty() && OverPicture(dpi))
+        pictureLuminance_ = kit::MeanLuminance(dc, r);
+    const Colours colours = DrawnColours();
+    if (!transparent) FillRect(dc, &r, form_.BrushFor(colours.back));
     SetBkMode(dc, TRANSPARENT);
-    SetTextColor(dc, Or(def_.fore, RGB(0, 0, 0)));
+    SetTextColor(dc, colours.text);
     win::ScopedSelect sel(dc, Font());
     TEXTMETRICW tm;
     GetTextMetricsW(dc, &tm);
@@ -65,10 +67,12 @@ void Control::DrawButton(const DRAWITEMSTRUCT& di) {
     RECT r = di.rcItem;
     bool pressed = (di.itemState & ODS_SELECTED) != 0;
     bool focused = (di.itemState & ODS_FOCUS) != 0;
-    FillRect(dc, &r, form_.BrushFor(Or(def_.back, GetSysColor(COLOR_BTNFACE))));
+    const Colours colours = DrawnColours();
+    FillRect(dc, &r, form_.BrushFor(colours.back));
     if (focused) {
-        // The focused button carries a dark outline, as the default button of a dialog does.
-        FrameRect(dc, &r, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+        // The focused button carries an outline in its text colour, as the default button of
+        // a dialog does.
+        FrameRect(dc, &r, form_.BrushFor(colours.text));
         InflateRect(&r, -1, -1);
     }
     DrawEdge(dc, &r, pressed ? EDGE_SUNKEN : EDGE_RAISED, BF_RECT);
@@ -78,7 +82,8 @@ void Control::DrawButton(const DRAWITEMSTRUCT& di) {
     std::wstring caption = kit::WindowText(hwnd_);
     win::ScopedSelect sel(dc, Font());
     bool disabled = (di.itemState & ODS_DISABLED) != 0;
-    SetTextColor(dc, disabled ? GetSysColor(COLOR_GRAYTEXT) : Or(def_.fore, RGB(0, 0, 0)));
+    SetTextColor(dc, disabled ? kit::DimmedReadableOn(GetSysColor(COLOR_GRAYTEXT), colours.back)
+                              : colours.text);
     DrawTextW(dc, caption.c_str(), static_cast<int>(caption.size()), &t,
               DT_CENTER | DT_VCENTER | DT_SINGLELINE);
     if (focused) {
@@ -93,8 +98,8 @@ void Control::PaintContainer(HWND hwnd) {
     HDC dc = paint.Get();
     RECT cr;
     GetClientRect(hwnd, &cr);
-    COLORREF back = Or(def_.back, form_.def_.back);
-    FillRect(dc, &cr, form_.BrushFor(back));
+    const Colours colours = DrawnColours();
+    FillRect(dc, &cr, form_.BrushFor(colours.back));
     if (def_.kind == Kind::PictureBox) {
         DrawPicture(dc, form_.dpi_);
     } else {
@@ -111,9 +116,9 @@ void Control::PaintContainer(HWND hwnd) {
             DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &t,
                       DT_SINGLELINE | DT_CALCRECT);
             RECT bg = {t.left - 2, t.top, t.right + 2, t.bottom};
-            FillRect(dc, &bg, form_.BrushFor(back));
+            FillRect(dc, &bg, form_.BrushFor(colours.back));
             SetBkMode(dc, TRANSPARENT);
-            SetTextColor(dc, Or(def_.fore, RGB(0, 0, 0)));
+            SetTextColor(dc, colours.text);
             DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &t, DT_SINGLELINE);
         }
     }
@@ -128,7 +133,7 @@ void Form::PaintForm() {
     win::Bitmap bmp(CreateCompatibleBitmap(paint.Get(), cr.right, cr.bottom));
     {
         win::ScopedSelect sel(mem.Get(), bmp.Get());
-        FillRect(mem.Get(), &cr, BrushFor(def_.back));
+        FillRect(mem.Get(), &cr, BrushFor(BackColour()));
         if (picture_) DrawBitmap(mem.Get(), picture_.Get(), 0, 0, dpi_);
         PaintWindowless(hwnd_, mem.Get());
         const RECT& d = paint.Dirty();

@@ -112,6 +112,13 @@ void Runtime::FlashWindow(const FLASHWINFO& how) {
     FlashWindowEx(&info);
 }
 
+bool Runtime::HighContrast() {
+    HIGHCONTRASTW hc = {};
+    hc.cbSize = sizeof hc;
+    return SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof hc, &hc, 0) &&
+           (hc.dwFlags & HCF_HIGHCONTRASTON) != 0;
+}
+
 void Runtime::End() { ExitProcess(0); }
 
 std::wstring GeneralDateText(const SYSTEMTIME& t) {

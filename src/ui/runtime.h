@@ -1,6 +1,6 @@
 // The runtime services that forms use and that tests may replace: message box, input box,
-// shell-open, clocks, the per-user settings store, the foreground and flashing a window, and
-// ending the program.
+// shell-open, clocks, the per-user settings store, the foreground and flashing a window, the
+// high-contrast setting and ending the program.
 #pragma once
 #include <windows.h>
 
@@ -38,6 +38,8 @@ public:
     virtual bool ProgramInForeground();
     // Flashes a window's caption and taskbar button as `how` says (FlashWindowEx).
     virtual void FlashWindow(const FLASHWINFO& how);
+    // Whether the user's colour scheme is a high-contrast one (the accessibility setting).
+    virtual bool HighContrast();
     // Ends the program at once: no further handler runs.
     [[noreturn]] virtual void End();
 };

@@ -1,10 +1,10 @@
 #include "driver.h"
 
+#include "pixels.h"
 #include "system_counts.h"
 #include "ui/control_id.h"
 #include "ui/error_modes.h"
 
-#include <cstdio>
 #include <vector>
 
 namespace e2e {
@@ -25,19 +25,7 @@ std::wstring TestChildPath() {
     return exe.substr(0, exe.find_last_of(L'\\')) + L"\\tests\\win\\test_child.exe";
 }
 
-std::wstring ArtefactFolder() {
-    wchar_t env[MAX_PATH];
-    std::wstring dir;
-    if (GetEnvironmentVariableW(L"DORVANE_ARTEFACTS", env, MAX_PATH)) {
-        dir = env;
-    } else {
-        wchar_t self[MAX_PATH];
-        GetModuleFileNameW(nullptr, self, MAX_PATH);
-        dir = std::wstring(self).substr(0, std::wstring(self).find_last_of(L'\\')) + L"\\shots";
-    }
-    CreateDirectoryW(dir.c_str(), nullptr);
-    return dir;
-}
+std::wstring ArtefactFolder() { return testpixels::ArtefactFolder(); }
 
 std::unique_ptr<App> App::Start(const std::wstring& exe) {
     auto app = std::unique_ptr<App>(new App());
@@ -278,37 +266,8 @@ bool WaitUntil(const std::function<bool()>& cond, DWORD ms) {
 }
 
 std::wstring SaveScreenshot(const std::wstring& name) {
-    std::wstring path = ArtefactFolder() + L"\\" + name + L".bmp";
-    int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
-    HDC screen = GetDC(nullptr);
-    HDC mem = CreateCompatibleDC(screen);
-    BITMAPINFO bi = {};
-    bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    bi.bmiHeader.biWidth = w;
-    bi.bmiHeader.biHeight = h;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 24;
-    void* bits = nullptr;
-    HBITMAP bmp = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(mem, bmp);
-    BitBlt(mem, 0, 0, w, h, screen, 0, 0, SRCCOPY);
-    SelectObject(mem, old);
-    DWORD stride = ((static_cast<DWORD>(w) * 3 + 3) & ~3u);
-    DWORD size = stride * static_cast<DWORD>(h);
-    BITMAPFILEHEADER fh = {};
-    fh.bfType = 0x4D42;
-    fh.bfOffBits = sizeof fh + sizeof(BITMAPINFOHEADER);
-    fh.bfSize = fh.bfOffBits + size;
-    if (FILE* f = _wfopen(path.c_str(), L"wb")) {
-        fwrite(&fh, sizeof fh, 1, f);
-        fwrite(&bi.bmiHeader, sizeof(BITMAPINFOHEADER), 1, f);
-        fwrite(bits, 1, size, f);
-        fclose(f);
-    }
-    DeleteObject(bmp);
-    DeleteDC(mem);
-    ReleaseDC(nullptr, screen);
-    return path;
+    return testpixels::SaveScreen(
+        name, {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)});
 }
 
 }  // namespace e2e

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "driver.h"
+#include "pixels.h"
 #include "session.h"
 #include "ui/error_modes.h"
 
@@ -157,28 +158,8 @@ std::vector<COLORREF> ClientPixels(HWND h) {
     GetClientRect(h, &r);
     POINT o = {0, 0};
     ClientToScreen(h, &o);
-    int w = r.right, ht = r.bottom;
-    HDC screen = GetDC(nullptr);
-    HDC mem = CreateCompatibleDC(screen);
-    BITMAPINFO bi = {};
-    bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    bi.bmiHeader.biWidth = w;
-    bi.bmiHeader.biHeight = -ht;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    HBITMAP bmp = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(mem, bmp);
-    BitBlt(mem, 0, 0, w, ht, screen, o.x, o.y, SRCCOPY);
-    SelectObject(mem, old);
-    std::vector<COLORREF> px;
-    auto* p = static_cast<const DWORD*>(bits);
-    for (int i = 0; i < w * ht; ++i)
-        px.push_back(RGB((p[i] >> 16) & 0xFF, (p[i] >> 8) & 0xFF, p[i] & 0xFF));
-    DeleteObject(bmp);
-    DeleteDC(mem);
-    ReleaseDC(nullptr, screen);
-    return px;
+    OffsetRect(&r, o.x, o.y);
+    return testpixels::Shown(nullptr, r);
 }
 
 struct BoxLook {

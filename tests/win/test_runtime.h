@@ -1,5 +1,6 @@
 // A runtime for in-process tests: records message boxes, input boxes and flashes instead of
-// showing them, keeps settings in memory, reads a fixed clock and a foreground of its own.
+// showing them, keeps settings in memory, reads a fixed clock and a foreground of its own, and
+// can say that high contrast is on (which Wine's own setting cannot).
 #pragma once
 #include <map>
 #include <string>
@@ -56,6 +57,9 @@ public:
     }
     bool ProgramInForeground() override { return inForeground; }
     void FlashWindow(const FLASHWINFO& how) override { flashes.push_back(how); }
+    bool HighContrast() override {
+        return highContrast ? *highContrast : ui::Runtime::HighContrast();
+    }
     [[noreturn]] void End() override { throw EndCalled(); }
 
     struct EndCalled {};
@@ -66,6 +70,7 @@ public:
     std::wstring inputReply;
     // The system's refusals, forced.
     bool refuseTimers = false, refuseClipboard = false;
+    std::optional<bool> highContrast;  // unset: the system's own setting
     SYSTEMTIME now = {2026, 12, 2, 8, 14, 5, 9, 0};
     ULONGLONG ticks = 0, tickStep = 0;
     bool inForeground = true;
