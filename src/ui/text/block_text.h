@@ -27,6 +27,18 @@ public:
     std::wstring str() const { return substr(0); }
     // Copies n characters from a, which must lie within the text, to out.
     void CopyTo(size_t a, size_t n, wchar_t* out) const;
+    // Hands the n characters from a (within the text) to visit(piece, length), in order, in
+    // the pieces they are kept in: a long text read where it lies, without a copy.
+    template <typename Visit>
+    void ForEachPiece(size_t a, size_t n, Visit&& visit) const {
+        while (n > 0) {
+            const std::wstring& block = blocks_[a >> shift_];
+            const size_t at = a & mask_, m = n < block.size() - at ? n : block.size() - at;
+            visit(block.data() + at, m);
+            a += m;
+            n -= m;
+        }
+    }
 
     // Adds s at the end; nothing changes when it throws.
     void append(const std::wstring& s);
