@@ -13,7 +13,7 @@ namespace {
 TextFile::System g_real;
 TextFile::System* g_system = &g_real;
 
-constexpr size_t kPart = size_t(1) << 16;   // characters read and converted at a time
+constexpr size_t kPart = size_t(1) << 16;   // characters converted at a time
 constexpr size_t kWrite = size_t(1) << 20;  // bytes gathered for each write
 
 // The reason of the call that just failed; never "success", even from a call that forgot it.
@@ -91,24 +91,26 @@ private:
     bool kept_ = false;
 };
 
-DWORD WriteParts(TempFile& temp, size_t size, const ReadText& read) {
-    std::vector<wchar_t> part(std::min(size, kPart));
+DWORD WriteParts(TempFile& temp, size_t size, const TextFile::VisitText& visit) {
     std::vector<char> out(kWrite + Utf8Encoder::MaxBytes(kPart));
     size_t used = 0;
     for (const char b : {'\xEF', '\xBB', '\xBF'}) out[used++] = b;
     Utf8Encoder encoder;
+    char* to = out.data();
     for (size_t a = 0; a < size;) {
         const size_t n = std::min(kPart, size - a);
-        read(a, n, part.data());
-        used += encoder.Encode(part.data(), n, out.data() + used);
+        // A part's bytes fit beyond kWrite, in however many pieces it comes.
+        if (!visit(a, n,
+                   [&](const wchar_t* p, size_t k) { used += encoder.Encode(p, k, to + used); }))
+            return ERROR_INVALID_HANDLE;
         a += n;
         if (used >= kWrite) {
-            if (DWORD e = temp.Write(out.data(), used)) return e;
+            if (DWORD e = temp.Write(to, used)) return e;
             used = 0;
         }
     }
-    used += encoder.Finish(out.data() + used);
-    return used ? temp.Write(out.data(), used) : ERROR_SUCCESS;
+    used += encoder.Finish(to + used);
+    return used ? temp.Write(to, used) : ERROR_SUCCESS;
 }
 
 }  // namespace
@@ -135,7 +137,7 @@ TextFile::System* TextFile::SetSystem(System* system) {
     return old;
 }
 
-DWORD TextFile::WriteUtf8(const std::wstring& path, size_t size, const ReadText& read) {
+DWORD TextFile::WriteUtf8(const std::wstring& path, size_t size, const VisitText& visit) {
     // A read-only file (or a folder) in the way would refuse the move only after the whole
     // text had been written: it is refused before, with the reason the move would give.
     const DWORD attributes = GetFileAttributesW(path.c_str());
@@ -145,7 +147,7 @@ DWORD TextFile::WriteUtf8(const std::wstring& path, size_t size, const ReadText&
     try {
         TempFile temp;
         if (DWORD e = temp.Create(FolderOf(path))) return e;
-        if (DWORD e = WriteParts(temp, size, read)) return e;
+        if (DWORD e = WriteParts(temp, size, visit)) return e;
         if (DWORD e = temp.Finish()) return e;
         return temp.Replace(path);
     } catch (const std::bad_alloc&) {

@@ -5,9 +5,8 @@
 #pragma once
 #include <windows.h>
 
+#include <functional>
 #include <string>
-
-#include "console/text_search.h"
 
 namespace console {
 
@@ -27,9 +26,14 @@ public:
     // Installs a replacement (nullptr: the real calls); returns the one before.
     static System* SetSystem(System* system);
 
-    // Writes the `size` characters that `read` gives to path. Returns ERROR_SUCCESS or the
-    // system's error code.
-    static DWORD WriteUtf8(const std::wstring& path, size_t size, const ReadText& read);
+    // A text is handed over where it lies: visit(a, n, piece) passes its n characters from a,
+    // in order, to piece(p, length), in parts of any length; false when it cannot.
+    using Piece = std::function<void(const wchar_t* p, size_t length)>;
+    using VisitText = std::function<bool(size_t a, size_t n, const Piece& piece)>;
+
+    // Writes the `size` characters that `visit` hands over to path. Returns ERROR_SUCCESS or
+    // the system's error code.
+    static DWORD WriteUtf8(const std::wstring& path, size_t size, const VisitText& visit);
     // The system's own words for an error code, without the line break after them.
     static std::wstring Reason(DWORD error);
 };

@@ -5,15 +5,13 @@
 
 namespace console {
 
-CaseFold::CaseFold(std::vector<wchar_t> table) : table_(std::move(table)) {}
+CaseFold::CaseFold(std::vector<wchar_t> table) : table_(std::move(table)) {
+    // Every UTF-16 unit has its place, so that a 16-bit character needs no bounds check.
+    for (size_t c = table_.size(); c < 0x10000; ++c) table_.push_back(static_cast<wchar_t>(c));
+}
 
 void CaseFold::Apply(wchar_t* s, size_t n) const {
-    const wchar_t* t = table_.data();
-    const size_t size = table_.size();
-    for (size_t i = 0; i < n; ++i) {
-        const size_t u = Unit(s[i]);
-        if (u < size) s[i] = t[u];
-    }
+    for (size_t i = 0; i < n; ++i) s[i] = (*this)(s[i]);
 }
 
 TextFinder::TextFinder(const std::wstring& what, const CaseFold* fold, size_t chunk)
@@ -26,17 +24,27 @@ TextFinder::TextFinder(const std::wstring& what, const CaseFold* fold, size_t ch
     for (size_t k = 0; k + 1 < m; ++k) skip_[static_cast<size_t>(what_[k]) & 0xFF] = m - 1 - k;
 }
 
-size_t TextFinder::Scan(const wchar_t* s, size_t n, size_t from) const {
+template <typename Fold>
+size_t TextFinder::ScanFolded(const wchar_t* s, size_t n, size_t from, const Fold& fold) const {
     const size_t m = what_.size();
     if (m == 0 || n < m) return npos;
     const wchar_t* w = what_.data();
     const wchar_t last = w[m - 1];
     for (size_t i = from; i <= n - m;) {
-        const wchar_t c = s[i + m - 1];
-        if (c == last && std::equal(w, w + m - 1, s + i)) return i;
+        const wchar_t c = fold(s[i + m - 1]);
+        if (c == last) {
+            size_t k = 0;
+            while (k + 1 < m && fold(s[i + k]) == w[k]) ++k;
+            if (k + 1 == m) return i;
+        }
         i += skip_[static_cast<size_t>(c) & 0xFF];
     }
     return npos;
+}
+
+size_t TextFinder::Scan(const wchar_t* s, size_t n, size_t from) const {
+    if (fold_) return ScanFolded(s, n, from, *fold_);
+    return ScanFolded(s, n, from, [](wchar_t c) { return c; });
 }
 
 size_t TextFinder::Load(const ReadText& read, size_t size, size_t p, size_t q) {
@@ -45,7 +53,6 @@ size_t TextFinder::Load(const ReadText& read, size_t size, size_t p, size_t q) {
     const size_t n = std::min(size, q + what_.size() - 1) - p;
     if (buf_.size() < n) buf_.resize(std::max(n, chunk_ + what_.size() - 1));
     read(p, n, buf_.data());
-    if (fold_) fold_->Apply(buf_.data(), n);
     return n;
 }
 

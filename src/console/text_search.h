@@ -16,8 +16,10 @@ using ReadText = std::function<void(size_t a, size_t n, wchar_t* out)>;
 class CaseFold {
 public:
     // table[c] is the upper case of c; a shorter table leaves the units past its end alone.
+    // (On a build whose characters are 16-bit every unit has its place.)
     explicit CaseFold(std::vector<wchar_t> table);
     wchar_t operator()(wchar_t c) const {
+        if (sizeof(wchar_t) == 2) return table_[Unit(c)];
         const size_t i = Unit(c);
         return i < table_.size() ? table_[i] : c;
     }
@@ -46,8 +48,11 @@ public:
 private:
     // Reads the characters that matches starting in [p, q) need into buf_; its length.
     size_t Load(const ReadText& read, size_t size, size_t p, size_t q);
-    // The first match in s[0, n) that starts at or after from, or npos.
+    // The first match in s[0, n) that starts at or after from, or npos. The text is folded
+    // only where the search looks at it, which is about one character in the text's length.
     size_t Scan(const wchar_t* s, size_t n, size_t from) const;
+    template <typename Fold>
+    size_t ScanFolded(const wchar_t* s, size_t n, size_t from, const Fold& fold) const;
 
     std::wstring what_;
     const CaseFold* fold_;

@@ -173,7 +173,10 @@ bool Transcript::SaveTo(const std::wstring& path) {
     HWND box = outputs_.Hwnd();
     if (!box) return false;
     HCURSOR before = SetCursor(LoadCursorW(nullptr, IDC_WAIT));
-    const DWORD error = TextFile::WriteUtf8(path, TextLength(box), ReaderOf(box));
+    const DWORD error = TextFile::WriteUtf8(
+        path, TextLength(box), [box](size_t a, size_t n, const TextFile::Piece& piece) {
+            return ui::VisitTextView(box, a, n, piece);
+        });
     SetCursor(before);
     if (error == ERROR_SUCCESS) return true;
     ui::Rt().MsgBox(L"Cannot save " + path + L"\r\n\r\n" + TextFile::Reason(error),

@@ -1,5 +1,11 @@
 #include "console/utf8_encoder.h"
 
+#include <cwchar>
+
+#if (defined(__SSE2__) || defined(_M_X64)) && WCHAR_MAX <= 0xFFFF
+#include <emmintrin.h>
+#endif
+
 namespace console {
 namespace {
 
@@ -32,6 +38,32 @@ uint32_t Pair(uint32_t high, uint32_t low) {
     return 0x10000 + ((high - 0xD800) << 10) + (low - 0xDC00);
 }
 
+// Console output is mostly ASCII: the run of ASCII units at the start of s, copied to o as
+// they are, sixteen units at a time with SSE2 where the build has it, else four; returns
+// how many it took (it may leave the last few units of a run to the caller).
+size_t AsciiRun(const wchar_t* s, size_t n, char* o) {
+    size_t i = 0;
+#if (defined(__SSE2__) || defined(_M_X64)) && WCHAR_MAX <= 0xFFFF
+    const __m128i high = _mm_set1_epi16(static_cast<short>(0xFF80));
+    const __m128i zero = _mm_setzero_si128();
+    for (; i + 16 <= n; i += 16) {
+        const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
+        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i + 8));
+        const __m128i beyond = _mm_and_si128(_mm_or_si128(a, b), high);
+        if (_mm_movemask_epi8(_mm_cmpeq_epi16(beyond, zero)) != 0xFFFF) break;
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(o + i), _mm_packus_epi16(a, b));
+    }
+#endif
+    for (; i + 4 <= n; i += 4) {
+        if ((UnitOf(s[i]) | UnitOf(s[i + 1]) | UnitOf(s[i + 2]) | UnitOf(s[i + 3])) & ~0x7Fu) break;
+        o[i] = static_cast<char>(s[i]);
+        o[i + 1] = static_cast<char>(s[i + 1]);
+        o[i + 2] = static_cast<char>(s[i + 2]);
+        o[i + 3] = static_cast<char>(s[i + 3]);
+    }
+    return i;
+}
+
 }  // namespace
 
 size_t Utf8Encoder::Encode(const wchar_t* s, size_t n, char* out) {
@@ -48,17 +80,9 @@ size_t Utf8Encoder::Encode(const wchar_t* s, size_t n, char* out) {
         pending_ = 0;
     }
     while (i < n) {
-        // Console output is mostly ASCII: four units at a time while they are.
-        while (i + 4 <= n &&
-               ((UnitOf(s[i]) | UnitOf(s[i + 1]) | UnitOf(s[i + 2]) | UnitOf(s[i + 3])) & ~0x7Fu) ==
-                   0) {
-            o[0] = static_cast<char>(s[i]);
-            o[1] = static_cast<char>(s[i + 1]);
-            o[2] = static_cast<char>(s[i + 2]);
-            o[3] = static_cast<char>(s[i + 3]);
-            o += 4;
-            i += 4;
-        }
+        const size_t run = AsciiRun(s + i, n - i, o);
+        i += run;
+        o += run;
         if (i == n) break;
         const uint32_t u = UnitOf(s[i++]);
         if (IsHigh(u)) {

@@ -220,10 +220,14 @@ std::vector<std::wstring> FilesIn(const std::wstring& folder) {
 }
 
 // A transcript whose file takes several writes, with a surrogate pair split where the save
-// reads its parts (every 65536 characters).
+// reads its parts (every 65536 characters), and runs of ASCII long and short.
 std::wstring LongText() {
     std::wstring t;
-    while (t.size() < 1000000) t += L"\x441\x442\x440\x43E\x43A\x430 caf\xE9 \xD83D\xDE00 ok\r\n";
+    while (t.size() < 1000000)
+        t += L"\x441\x442\x440\x43E\x43A\x430 the quick brown fox jumps over the caf\xE9 "
+             L"\xD83D\xDE00"
+             L" ok\r\n" +
+             std::to_wstring(t.size()) + L" ";
     t[65535] = 0xD83D;
     t[65536] = 0xDE00;
     return t;

@@ -73,6 +73,20 @@ public:
         }
     }
 
+    // Hands the n values from a (within the array) to visit(piece, length) where they lie, in
+    // order: a long text read without a copy. For an array whose values are never shifted (a
+    // text), since each piece is handed over as it is kept.
+    template <typename Visit>
+    void ForEachPiece(size_t a, size_t n, Visit&& visit) const {
+        for (size_t k = n > 0 ? BlockOf(a) : 0; n > 0; ++k) {
+            const Block& b = blocks_[k];
+            const size_t at = a - b.first, m = std::min(n, b.items.size() - at);
+            visit(b.items.data() + at, m);
+            a += m;
+            n -= m;
+        }
+    }
+
     // For values in ascending order: the position of the first value greater than v.
     size_t UpperBound(T v) const {
         auto it = std::upper_bound(blocks_.begin(), blocks_.end(), v, [](T x, const Block& b) {

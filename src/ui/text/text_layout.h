@@ -35,6 +35,11 @@ public:
     std::wstring Substr(size_t a, size_t n) const { return text_.substr(a, n); }
     // Copies n characters from a, which must lie within the text, to out.
     void CopyTo(size_t a, size_t n, wchar_t* out) const { text_.CopyTo(a, n, out); }
+    // Hands them to visit(piece, length) where they lie, in order.
+    template <typename Visit>
+    void ForEachPiece(size_t a, size_t n, Visit&& visit) const {
+        text_.ForEachPiece(a, n, visit);
+    }
     // The start of every row, in order; the first is 0. A text that ends in a line break has an
     // empty last row, where the caret goes after that break. A copy: a long text is better read
     // a row at a time.

@@ -330,4 +330,9 @@ bool ReadTextView(HWND box, size_t a, size_t n, wchar_t* out) {
     return view && view->Read(a, n, out);
 }
 
+bool VisitTextView(HWND box, size_t a, size_t n, const TextPieceVisitor& visit) {
+    TextView* view = ViewOf(box);
+    return view && view->Visit(a, n, visit);
+}
+
 }  // namespace ui

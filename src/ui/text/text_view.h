@@ -14,6 +14,7 @@
 #pragma once
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -60,5 +61,9 @@ void SetTextViewCommands(HWND box, const std::vector<std::wstring>& labels);
 // a time. False, and nothing copied, for a window that is not a text view or a part that
 // passes the end of its text.
 bool ReadTextView(HWND box, size_t a, size_t n, wchar_t* out);
+// The same without a copy: the part goes to visit(piece, length) in the pieces the box keeps
+// it in, in order.
+using TextPieceVisitor = std::function<void(const wchar_t* piece, size_t length)>;
+bool VisitTextView(HWND box, size_t a, size_t n, const TextPieceVisitor& visit);
 
 }  // namespace ui

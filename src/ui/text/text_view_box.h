@@ -80,6 +80,11 @@ public:
         layout_.CopyTo(a, n, out);
         return true;
     }
+    bool Visit(size_t a, size_t n, const TextPieceVisitor& visit) const {
+        if (a > layout_.Size() || n > layout_.Size() - a) return false;
+        layout_.ForEachPiece(a, n, visit);
+        return true;
+    }
 
 private:
     // What undo keeps: only what the last edit took out and put in, and where. Typing or
