@@ -61,14 +61,14 @@ struct MainFormRunTest : ::testing::Test {
         PumpMessages();
     }
     std::wstring Transcript() { return (*main)[L"txtOutputs"].Text(); }
-    // Runs the typed line while `during` acts from another thread once the child is running.
+    // Runs the typed line while `during` acts from another thread once the child's output
+    // has begun to arrive (a process is listed well before it has written anything).
     void RunWhile(const std::wstring& args, const std::function<void()>& during) {
         (*main)[L"txtCommand"].SetText(ChildPath() + L" " + args);
+        HWND transcript = (*main)[L"txtOutputs"].Hwnd();
+        const int before = GetWindowTextLengthW(transcript);
         std::thread actor([&] {
-            if (WaitFor([] { return CountProcesses(L"test_child.exe") > 0; }, 5000)) {
-                Sleep(300);
-                during();
-            }
+            if (WaitFor([&] { return GetWindowTextLengthW(transcript) > before; }, 5000)) during();
         });
         main->Console().cmdExecute_Click();
         actor.join();
