@@ -61,15 +61,15 @@ struct MainFormRunTest : ::testing::Test {
         PumpMessages();
     }
     std::wstring Transcript() { return (*main)[L"txtOutputs"].Text(); }
-    // Runs the typed line while `during` acts from another thread once the child's first line
-    // has arrived (a child whose code is emulated takes seconds to get there).
+    // Runs the typed line while `during` acts from another thread once the child's output
+    // has begun to arrive (a process is listed well before it has written anything, and a
+    // child whose code is emulated takes seconds to get there).
     void RunWhile(const std::wstring& args, const std::function<void()>& during) {
         (*main)[L"txtCommand"].SetText(ChildPath() + L" " + args);
+        HWND transcript = (*main)[L"txtOutputs"].Hwnd();
+        const int before = GetWindowTextLengthW(transcript);
         std::thread actor([&] {
-            if (WaitFor([] { return CountProcesses(L"test_child.exe") > 0; }, 5000) &&
-                WaitFor([&] { return Transcript().find(L"tick 0\r\n") != std::wstring::npos; },
-                        15000))
-                during();
+            if (WaitFor([&] { return GetWindowTextLengthW(transcript) > before; }, 20000)) during();
         });
         main->Console().cmdExecute_Click();
         actor.join();
