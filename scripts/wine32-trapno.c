@@ -82,8 +82,7 @@ static info_handler volatile wrapped[SIGNAL_COUNT];
 static sigaction_fn real_sigaction;
 
 static int is_fault_signal(int sig) {
-    return sig == SIG_SEGV || sig == SIG_BUS || sig == SIG_ILL || sig == SIG_FPE ||
-           sig == SIG_TRAP;
+    return sig == SIG_SEGV || sig == SIG_BUS || sig == SIG_ILL || sig == SIG_FPE || sig == SIG_TRAP;
 }
 
 static int is_default_or_ignore(void *handler) { return (unsigned long)handler <= 1; }
@@ -91,20 +90,18 @@ static int is_default_or_ignore(void *handler) { return (unsigned long)handler <
 /* The vector the kernel reports for a fault of this signal and si_code. */
 static int trap_of(int sig, int code) {
     switch (sig) {
-    case SIG_SEGV:
-        return code == SEGV_MAPERR || code == SEGV_ACCERR ? TRAP_PAGE : TRAP_PROTECTION;
-    case SIG_BUS:
-        if (code == BUS_ADRALN)
-            return TRAP_ALIGNMENT;
-        return code == CODE_KERNEL ? TRAP_STACK : TRAP_PAGE;
-    case SIG_ILL:
-        return TRAP_INVALID_OPCODE;
-    case SIG_FPE:
-        if (code == FPE_INTDIV)
-            return TRAP_DIVIDE;
-        return code == FPE_INTOVF ? TRAP_OVERFLOW : TRAP_FPU;
-    default: /* SIG_TRAP: qemu reports a single step as a breakpoint, int3 from the kernel */
-        return code == TRAP_BRKPT || code == TRAP_TRACE ? TRAP_DEBUG : TRAP_BREAKPOINT;
+        case SIG_SEGV:
+            return code == SEGV_MAPERR || code == SEGV_ACCERR ? TRAP_PAGE : TRAP_PROTECTION;
+        case SIG_BUS:
+            if (code == BUS_ADRALN) return TRAP_ALIGNMENT;
+            return code == CODE_KERNEL ? TRAP_STACK : TRAP_PAGE;
+        case SIG_ILL:
+            return TRAP_INVALID_OPCODE;
+        case SIG_FPE:
+            if (code == FPE_INTDIV) return TRAP_DIVIDE;
+            return code == FPE_INTOVF ? TRAP_OVERFLOW : TRAP_FPU;
+        default: /* SIG_TRAP: qemu reports a single step as a breakpoint, int3 from the kernel */
+            return code == TRAP_BRKPT || code == TRAP_TRACE ? TRAP_DEBUG : TRAP_BREAKPOINT;
     }
 }
 
@@ -113,18 +110,15 @@ static void trampoline(int sig, struct signal_info *info, void *context) {
     info_handler handler = wrapped[sig];
     if ((unsigned)uc->gregs[REG_TRAPNO] > TRAP_LAST)
         uc->gregs[REG_TRAPNO] = trap_of(sig, info->code);
-    if (handler)
-        handler(sig, info, context);
+    if (handler) handler(sig, info, context);
 }
 
 int sigaction(int sig, const struct action *act, struct action *old) {
     struct action mine;
     info_handler previous;
     int result;
-    if (!real_sigaction)
-        real_sigaction = (sigaction_fn)dlsym(NEXT_OBJECT, "sigaction");
-    if (!is_fault_signal(sig))
-        return real_sigaction(sig, act, old);
+    if (!real_sigaction) real_sigaction = (sigaction_fn)dlsym(NEXT_OBJECT, "sigaction");
+    if (!is_fault_signal(sig)) return real_sigaction(sig, act, old);
     previous = wrapped[sig];
     if (act && (act->flags & ACTION_SIGINFO) && !is_default_or_ignore(act->handler) &&
         act->handler != (void *)trampoline) {

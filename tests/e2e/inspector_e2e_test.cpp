@@ -378,6 +378,9 @@ TEST_F(InspectorE2E, SetTitleAsksInItsOwnBoxThenRetitlesThePickedWindow) {
     PressWithKeyboard(L"cmdSetTitle");
     HWND box = s.app->WaitForWindow(L"Dorvane.InputBox", 5000);
     ASSERT_TRUE(box);
+    // Keys go where the focus is: the box's edit takes it a moment after the box appears.
+    ASSERT_TRUE(WaitUntil([&] { return FocusIn(box) == GetDlgItem(box, 100); }, 5000))
+        << "the focus is in " << Narrow(ClassOf(FocusIn(box)));
     EXPECT_EQ(Text(box), L"Ozmiscope +");
     EXPECT_EQ(Text(GetDlgItem(box, 101)), L"Enter new window title:");
     EXPECT_EQ(Text(GetDlgItem(box, 100)), L"") << "no default text";
@@ -394,6 +397,7 @@ TEST_F(InspectorE2E, SetTitleAsksInItsOwnBoxThenRetitlesThePickedWindow) {
     PressWithKeyboard(L"cmdSetTitle");
     box = s.app->WaitForWindow(L"Dorvane.InputBox", 5000);
     ASSERT_TRUE(box);
+    ASSERT_TRUE(WaitUntil([&] { return FocusIn(box) == GetDlgItem(box, 100); }, 5000));
     TypeText(L"dropped");
     PressKey(VK_ESCAPE);
     EXPECT_TRUE(WaitUntil([&] { return TitleOf(top).empty(); }, 3000)) << Narrow(TitleOf(top));
