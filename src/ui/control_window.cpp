@@ -55,6 +55,8 @@ void Control::Destroyed() {
     bitmap_.Reset();
     icon_.Reset();
     heldButtons_ = 0;
+    keyboardCue_ = false;
+    accessibleValue_.clear();
 }
 
 LRESULT CALLBACK Control::SubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {

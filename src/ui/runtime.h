@@ -1,5 +1,5 @@
 // The runtime services that forms use and that tests may replace: message box, input box,
-// shell-open, clock, the per-user settings store and ending the program.
+// shell-open, clock, the per-user settings store, the beep and ending the program.
 #pragma once
 #include <windows.h>
 
@@ -31,6 +31,8 @@ public:
     virtual bool StartTimer(HWND window, UINT_PTR id, UINT interval);
     // Puts text on the clipboard; false when the clipboard could not take it.
     virtual bool SetClipboardText(HWND owner, const std::wstring& text);
+    // The system's sound for a key that has nothing to do (MB_OK: the default beep).
+    virtual void Beep(UINT type);
     // Ends the program at once: no further handler runs.
     [[noreturn]] virtual void End();
 };

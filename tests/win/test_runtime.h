@@ -48,12 +48,14 @@ public:
     bool SetClipboardText(HWND owner, const std::wstring& text) override {
         return !refuseClipboard && ui::Runtime::SetClipboardText(owner, text);
     }
+    void Beep(UINT type) override { beeps.push_back(type); }
     [[noreturn]] void End() override { throw EndCalled(); }
 
     struct EndCalled {};
 
     std::vector<ShownMessage> messages;
     std::vector<std::wstring> prompts, opened, saves;
+    std::vector<UINT> beeps;
     std::map<std::wstring, std::wstring> settings;
     std::wstring inputReply;
     // The system's refusals, forced.

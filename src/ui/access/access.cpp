@@ -95,6 +95,10 @@ HRESULT KitAccessible::Value(long id, VARIANT child, BSTR* out) {
     *out = nullptr;
     if (IsLabel(id) || caret_) return S_FALSE;
     if (IsOwnWindow(id)) return E_INVALIDARG;
+    if (id == CHILDID_SELF && !face_.value.empty()) {
+        *out = MakeBstr(face_.value);
+        return S_OK;
+    }
     if (id != CHILDID_SELF || !face_.editableText) return inner_->get_accValue(child, out);
     *out = MakeBstr(TextOf(hwnd_));
     return S_OK;

@@ -133,6 +133,7 @@ AccessibleFace FaceOf(HWND hwnd) {
         // The role of its kind: the standard object does not know the kit's own windows, and
         // not every system's knows the system's controls.
         face.role = TraitsOf(c->def_.kind).accessibleRole;
+        face.value = c->accessibleValue_;
     }
     if (IsTextView(hwnd)) {
         face.role = ROLE_SYSTEM_TEXT;
