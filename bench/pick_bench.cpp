@@ -58,12 +58,16 @@ int wmain(int argc, wchar_t** argv) {
     SendMessageTimeoutW(s.main, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &ignored);
     e2e::Activate(s.main);
     HWND box = s(L"picCrossHair"), picked = s(L"txtMhWnd");
-    for (int i = 0; i < 60 && e2e::FocusIn(s.main) != box; ++i) e2e::PressKey(VK_TAB);
+    for (int i = 0; i < 60 && e2e::FocusIn(s.main) != box; ++i) {
+        const HWND before = e2e::FocusIn(s.main);
+        e2e::PressKey(VK_TAB);
+        e2e::WaitUntil([&] { return e2e::FocusIn(s.main) != before; }, 5000);
+    }
     e2e::PressKey(VK_RETURN);
     e2e::PressKey(VK_DOWN);
     HWND first = GetWindow(top, GW_CHILD), second = GetWindow(first, GW_HWNDNEXT);
     if (e2e::FocusIn(s.main) != box ||
-        !e2e::WaitUntil([&] { return e2e::Text(picked) == e2e::Num(first); }, 5000)) {
+        !e2e::WaitUntil([&] { return e2e::Text(picked) == e2e::Num(first); }, 10000)) {
         std::printf("the cross-hair never picked the target's first child\n");
         return 1;
     }
