@@ -1,17 +1,14 @@
 // The form kit on a small form of its own: every kind of control is made from its row and
 // raises its events, frames hold their children, the tab order follows the tab index across
 // frames, fonts and brushes are shared by the controls that ask for the same, and a picture box
-// takes its keys, shows where the keyboard is and tells a reader its value.
+// takes its keys and shows where the keyboard is.
 #include <windows.h>
-#include <oleacc.h>
 
 #include <gtest/gtest.h>
 
 #include "test_runtime.h"
 #include "ui/control_id.h"
 #include "ui/form.h"
-#include "value_events.h"
-#include "win/com.h"
 
 namespace {
 
@@ -203,41 +200,6 @@ TEST_F(FormKitTest, APictureBoxTakesItsKeysAndShowsWhereTheKeyboardIs) {
     SendMessageW(box, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
     EXPECT_GT(FocusDots(box), 4);
     SetKeyboardCues(saved);
-}
-
-TEST_F(FormKitTest, AControlsOwnValueReachesAReaderWithAnEventForEachNewValue) {
-    win::ComScope com;
-    form.Show();
-    HWND box = form[L"picOut"].Hwnd();
-    ValueEvents events(box);
-    ASSERT_TRUE(events.Hooked());
-    win::ComPtr<IAccessible> acc;
-    ASSERT_EQ(AccessibleObjectFromWindow(box, static_cast<DWORD>(OBJID_CLIENT),
-                                         __uuidof(IAccessible), acc.PutVoid()),
-              S_OK);
-    VARIANT self;
-    VariantInit(&self);
-    self.vt = VT_I4;
-    self.lVal = CHILDID_SELF;
-    auto value = [&]() -> std::wstring {
-        BSTR b = nullptr;
-        acc->get_accValue(self, &b);
-        std::wstring s = b ? std::wstring(b, SysStringLen(b)) : L"<none>";
-        SysFreeString(b);
-        return s;
-    };
-    EXPECT_EQ(value(), L"<none>") << "no value of its own: the standard object's (none)";
-    form[L"picOut"].SetAccessibleValue(L"first");
-    EXPECT_EQ(value(), L"first");
-    form[L"picOut"].SetAccessibleValue(L"second");
-    form[L"picOut"].SetAccessibleValue(L"second");
-    EXPECT_EQ(value(), L"second");
-    EXPECT_EQ(events.Count(), 3) << "every value told, a repeated one too";
-
-    // A form loaded again starts without it.
-    form.Unload();
-    form.Show();
-    EXPECT_EQ(form[L"picOut"].AccessibleValue(), L"");
 }
 
 }  // namespace

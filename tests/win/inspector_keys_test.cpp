@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -276,53 +275,6 @@ TEST_F(KeysTest, DuringADragTheKeysPickNothingAndTheReleaseIsToldOnce) {
     Picker().picCrossHair_KeyDown(key, 0);
     EXPECT_EQ(key, 0);
     EXPECT_EQ(Box(L"txtMhWnd").Text(), Num(next));
-}
-
-TEST_F(KeysTest, AKeyPickCostsWhatADragsMovementCosts) {
-    TestWindow top(WS_OVERLAPPEDWINDOW | WS_VISIBLE, L"Timed", RECT{40, 40, 400, 300});
-    TestWindow one(WS_CHILD | WS_VISIBLE, L"One", RECT{10, 10, 110, 40}, top.Hwnd(), 0, L"BUTTON");
-    TestWindow two(WS_CHILD | WS_VISIBLE, L"Two", RECT{10, 50, 110, 80}, top.Hwnd(), 0, L"BUTTON");
-    RECT r1, r2;
-    GetWindowRect(one.Hwnd(), &r1);
-    GetWindowRect(two.Hwnd(), &r2);
-    LARGE_INTEGER f, t0, t1;
-    QueryPerformanceFrequency(&f);
-    auto timed = [&](const std::function<void()>& fn) {
-        QueryPerformanceCounter(&t0);
-        fn();
-        QueryPerformanceCounter(&t1);
-        return 1000.0 * static_cast<double>(t1.QuadPart - t0.QuadPart) /
-               static_cast<double>(f.QuadPart);
-    };
-    // In alternate blocks, so that both see the same load on the machine: a movement between
-    // the two children, and a key between them.
-    double moveMs = 0, keyMs = 0, worstKeyMs = 0;
-    const int kRounds = 10, kBlock = 20;
-    for (int round = 0; round < kRounds; ++round) {
-        Picker().picCrossHair_MouseDown(1, 0, 0, 0);
-        for (int i = 0; i < kBlock; ++i) {
-            const RECT& r = i % 2 ? r1 : r2;
-            SetCursorPos((r.left + r.right) / 2, (r.top + r.bottom) / 2);
-            moveMs += timed([&] { Picker().picCrossHair_MouseMove(1, 0, 0, 0); });
-        }
-        Picker().picCrossHair_MouseUp(1, 0, 0, 0);
-        Pick(one.Hwnd());
-        for (int i = 0; i < kBlock; ++i) {
-            const double ms =
-                timed([&] { SendMessageW(box, WM_KEYDOWN, i % 2 ? VK_LEFT : VK_RIGHT, 1); });
-            keyMs += ms;
-            worstKeyMs = std::max(worstKeyMs, ms);
-        }
-    }
-    ASSERT_TRUE(rt.beeps.empty()) << "every key was a pick";
-    ASSERT_EQ(Box(L"txtMhWnd").Text(), one.HandleText());
-    moveMs /= kRounds * kBlock;
-    keyMs /= kRounds * kBlock;
-    RecordProperty("mean_key_pick_ms", std::to_string(keyMs));
-    printf("keyboard pick: mean %.3f ms (worst %.3f ms), a drag's movement: mean %.3f ms\n", keyMs,
-           worstKeyMs, moveMs);
-    // The same reads and writes, and a walk of one step: nothing that waits.
-    EXPECT_LT(keyMs, moveMs * 1.5 + 2.0);
 }
 
 }  // namespace
