@@ -62,4 +62,12 @@ std::wstring PointerCaption(int32_t x, int32_t y) {
     return L"X: " + HandleText(x) + L"  Y: " + HandleText(y);
 }
 
+std::wstring PickedWindowLine(int32_t handle, const std::wstring& className,
+                              const std::wstring& title) {
+    std::wstring line = L"hWnd " + HandleText(handle);
+    if (className.empty()) return line + L", no window";
+    line += L", class " + className;
+    return line + (title.empty() ? L", no title" : L", title " + title);
+}
+
 }  // namespace inspector

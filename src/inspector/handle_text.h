@@ -21,4 +21,10 @@ std::wstring RectText(int32_t left, int32_t top, int32_t right, int32_t bottom);
 // "X: x  Y: y" (two blanks before Y).
 std::wstring PointerCaption(int32_t x, int32_t y);
 
+// The picked window in one line for a screen reader: "hWnd 65798, class Notepad, title
+// Untitled - Notepad"; "no title" for an empty one, and "no window" where there is no class
+// name to read (every window has one).
+std::wstring PickedWindowLine(int32_t handle, const std::wstring& className,
+                              const std::wstring& title);
+
 }  // namespace inspector

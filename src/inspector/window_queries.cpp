@@ -41,4 +41,21 @@ std::wstring DescribeStyle(int32_t hwnd) {
     return DescribeStyleBits(static_cast<uint32_t>(GetWindowLongA(HandleOf(hwnd), GWL_STYLE)));
 }
 
+HWND StepFrom(HWND h, TreeStep step) {
+    if (!h || !IsWindow(h)) return nullptr;
+    switch (step) {
+        case TreeStep::Parent: {
+            HWND parent = GetAncestor(h, GA_PARENT);
+            return parent == GetDesktopWindow() ? nullptr : parent;
+        }
+        case TreeStep::FirstChild:
+            return GetWindow(h, GW_CHILD);
+        case TreeStep::Previous:
+            return GetWindow(h, GW_HWNDPREV);
+        case TreeStep::Next:
+            return GetWindow(h, GW_HWNDNEXT);
+    }
+    return nullptr;
+}
+
 }  // namespace inspector

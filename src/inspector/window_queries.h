@@ -22,4 +22,12 @@ std::wstring AnsiClassName(HWND h);
 // The names of the style flags set in the window's style; empty for no window.
 std::wstring DescribeStyle(int32_t hwnd);
 
+// One step of a walk through the window tree.
+enum class TreeStep { Parent, FirstChild, Previous, Next };
+
+// The window one step away from h, hidden ones included (the z-order gives the siblings);
+// nullptr where there is none. The desktop window is no one's parent here: a walk up stops
+// at the top-level window.
+HWND StepFrom(HWND h, TreeStep step);
+
 }  // namespace inspector

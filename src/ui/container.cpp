@@ -54,8 +54,14 @@ LRESULT CALLBACK Control::ContainerProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM l
                     reinterpret_cast<HWND>(lp) != hwnd && Form::MayRaise(*c) && c->LostCapture)
                     Guarded(c->LostCapture);
                 break;
+            case WM_KEYDOWN:
+            case WM_SETFOCUS:
+            case WM_KILLFOCUS:
+                if (c->def_.kind == Kind::PictureBox) return c->ContainerKey(hwnd, msg, wp, lp);
+                break;
             case WM_GETDLGCODE:
-                return DLGC_WANTCHARS;
+                // A picture box takes the arrow keys for itself; Tab still moves on.
+                return DLGC_WANTCHARS | (c->def_.kind == Kind::PictureBox ? DLGC_WANTARROWS : 0);
             case WM_NCDESTROY:
                 SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
                 break;
@@ -83,14 +89,53 @@ LRESULT Control::ContainerMouse(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         // last button is let go.
         if (GetCapture() != hwnd) SetCapture(hwnd);
         if (def_.tab >= 0 && GetFocus() != hwnd) ::SetFocus(hwnd);
+        // The mouse is in use: the keyboard's focus cue waits for the next key.
+        keyboardCue_ = false;
+        if (!heldButtons_) InvalidateRect(hwnd, nullptr, FALSE);
         heldButtons_ |= button;
         if (mayRaise && MouseDown) Guarded([&] { MouseDown(button, shift, x, y); });
     } else {
         heldButtons_ &= ~button;
+        if (!heldButtons_) InvalidateRect(hwnd, nullptr, FALSE);
         if (held == 0 && GetCapture() == hwnd) ReleaseCapture();
         if (mayRaise && MouseUp) Guarded([&] { MouseUp(button, shift, x, y); });
     }
     return 0;
+}
+
+// The focus cue shows where the keyboard is: from a focus that did not come with a press on the
+// box, or from a key that went down in it since, or always where the system is set to show
+// keyboard cues at all times. Never while buttons are held on the box: a drag shows nothing.
+bool Control::ShowsFocusCue() const {
+    if (!hwnd_ || heldButtons_ || GetFocus() != hwnd_) return false;
+    BOOL always = FALSE;
+    SystemParametersInfoW(SPI_GETKEYBOARDCUES, 0, &always, 0);
+    return keyboardCue_ || always;
+}
+
+LRESULT Control::ContainerKey(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_SETFOCUS) {
+        // Tab, or the form's activation giving it back; a press takes the cue away again.
+        keyboardCue_ = true;
+        InvalidateRect(hwnd, nullptr, FALSE);
+        return 0;
+    }
+    if (msg == WM_KILLFOCUS) {
+        InvalidateRect(hwnd, nullptr, FALSE);
+        if (Form::MayRaise(*this) && LostFocus) Guarded(LostFocus);
+        return 0;
+    }
+    if (!keyboardCue_) {
+        keyboardCue_ = true;
+        InvalidateRect(hwnd, nullptr, FALSE);
+    }
+    if (KeyDown && Form::MayRaise(*this)) {
+        int key = static_cast<int>(wp);
+        int shift = kit::ShiftState();
+        Guarded([&] { KeyDown(key, shift); });
+        if (key == 0 || !IsWindow(hwnd)) return 0;
+    }
+    return DefWindowProcW(hwnd, msg, wp, lp);
 }
 
 void Control::ReleaseHeldButtons(HWND hwnd) {
@@ -100,6 +145,7 @@ void Control::ReleaseHeldButtons(HWND hwnd) {
     ScreenToClient(hwnd, &pt);
     int x = PixelsToTwips(pt.x, form_.dpi_), y = PixelsToTwips(pt.y, form_.dpi_);
     int shift = kit::ShiftState();
+    if (heldButtons_) InvalidateRect(hwnd, nullptr, FALSE);
     for (int button : {1, 2, 4}) {
         if (!(heldButtons_ & button)) continue;
         heldButtons_ &= ~button;

@@ -113,6 +113,12 @@ void Control::SetFocus() {
 
 bool Control::HasFocus() const { return hwnd_ && GetFocus() == hwnd_; }
 
+void Control::SetAccessibleValue(const std::wstring& value) {
+    accessibleValue_ = value;
+    // Every new value is told, also a repeated one: it answers what the user just did.
+    if (hwnd_) NotifyWinEvent(EVENT_OBJECT_VALUECHANGE, hwnd_, OBJID_CLIENT, CHILDID_SELF);
+}
+
 void Control::SetLeft(int twips) {
     if (twips == leftTwips_) return;
     RECT old = PixelRect(form_.Dpi());

@@ -58,6 +58,8 @@ void Control::Destroyed() {
     icon_.Reset();
     heldButtons_ = 0;
     pictureLuminance_.reset();
+    keyboardCue_ = false;
+    accessibleValue_.clear();
 }
 
 void Control::SetMenuCommands(std::vector<std::wstring> labels) {

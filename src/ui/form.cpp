@@ -156,6 +156,7 @@ void Form::Unload() {
     DestroyWindow(h);
     hwnd_ = nullptr;
     savedFocus_ = nullptr;
+    active_ = false;
     pointer_ = nullptr;
     picture_.Reset();
     auto& reg = Registry();
@@ -269,8 +270,10 @@ LRESULT CALLBACK Form::Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 // The focus goes back where it was when the form is activated again.
 LRESULT Form::OnActivate(WPARAM wp, LPARAM lp) {
     HWND focus = GetFocus();
-    if (LOWORD(wp) == WA_INACTIVE) {
+    active_ = LOWORD(wp) != WA_INACTIVE;
+    if (!active_) {
         if (focus && IsChild(hwnd_, focus)) savedFocus_ = focus;
+        Guarded(Deactivate);
         return DefWindowProcW(hwnd_, WM_ACTIVATE, wp, lp);
     }
     if (focus && IsChild(hwnd_, focus)) return 0;

@@ -117,6 +117,10 @@ public:
     // Appends at the end of a text box, costing in proportion to the appended text.
     void AppendText(const std::wstring& text);
     int TextLength() const;
+    // What a screen reader reads as its value where the system's object has none to tell (a
+    // picture box's, say); empty: the system's. A new value is announced to readers.
+    void SetAccessibleValue(const std::wstring& value);
+    const std::wstring& AccessibleValue() const { return accessibleValue_; }
     // What a screen reader calls it: a button's caption, or the caption of the label that
     // stands for it in the layout (above it or to its left), else its frame's, else the hint
     // just to its right.
@@ -169,9 +173,11 @@ public:
     std::function<void()> Click, Change, GotFocus;
     std::function<void(int index)> MenuCommand;
     std::function<void(int& keyAscii)> KeyPress;
-    // Text boxes: a key goes down; keyCode is the virtual key, shift 1/2/4 for Shift, Ctrl,
-    // Alt. Setting keyCode to 0 keeps the key from the box.
+    // Text boxes and picture boxes: a key goes down; keyCode is the virtual key, shift 1/2/4
+    // for Shift, Ctrl, Alt. Setting keyCode to 0 keeps the key from the box.
     std::function<void(int& keyCode, int shift)> KeyDown;
+    // Picture boxes: the focus left the box.
+    std::function<void()> LostFocus;
     // button, shift, x, y (twips)
     std::function<void(int, int, int, int)> MouseDown, MouseMove, MouseUp;
     // Picture boxes: another window took the mouse while buttons were held on this one.
@@ -200,6 +206,8 @@ private:
     void PaintContainer(HWND hwnd);
     LRESULT ContainerMouse(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
     void ReleaseHeldButtons(HWND hwnd);
+    LRESULT ContainerKey(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+    bool ShowsFocusCue() const;
     LRESULT HandleSubclassed(UINT msg, WPARAM wp, LPARAM lp);
     friend kit::AccessibleFace kit::FaceOf(HWND hwnd);
     static LRESULT CALLBACK SubclassProc(HWND, UINT, WPARAM, LPARAM);
@@ -219,7 +227,9 @@ private:
     win::Bitmap bitmap_;
     win::Icon icon_;
     HICON mouseIcon_ = nullptr;
-    int heldButtons_ = 0;  // picture boxes: the mouse buttons pressed on it and not yet let go
+    int heldButtons_ = 0;       // picture boxes: the mouse buttons pressed on it and not yet let go
+    bool keyboardCue_ = false;  // picture boxes: the focus came, or a key went down, by keyboard
+    std::wstring accessibleValue_;
     std::vector<std::wstring> menuCommands_;
     // Transparent labels over a picture: the mean luminance drawn under them last time.
     std::optional<double> pictureLuminance_;
@@ -289,6 +299,9 @@ public:
     bool PreTranslate(const MSG& msg);
 
     std::function<void()> Load, Unloaded;
+    // The form stops being the active window (another window, of this program or another,
+    // is being activated).
+    std::function<void()> Deactivate;
     // Sees every key message for this form before its controls; true consumes it.
     std::function<bool(const MSG&)> KeyPreview;
 
@@ -298,6 +311,8 @@ public:
     // Every form currently loaded, in load order.
     static const std::vector<Form*>& LoadedForms();
     static Form* FromWindow(HWND hwnd);
+    // Whether one of this form's windows is the active one, as its activation last said.
+    bool Active() const { return active_; }
 
 private:
     friend class Control;
@@ -333,6 +348,7 @@ private:
     int dpi_ = 96;
     bool highContrast_ = false;
     HWND savedFocus_ = nullptr;
+    bool active_ = false;
     HCURSOR pointer_ = nullptr;
     win::Bitmap picture_;
     std::map<COLORREF, win::Brush> brushes_;

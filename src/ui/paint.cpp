@@ -123,6 +123,12 @@ void Control::PaintContainer(HWND hwnd) {
         }
     }
     form_.PaintWindowless(hwnd, dc);
+    if (ShowsFocusCue()) {
+        // As the system marks keyboard focus: a dotted rectangle just inside the edge.
+        RECT fr = cr;
+        InflateRect(&fr, -1, -1);
+        DrawFocusRect(dc, &fr);
+    }
 }
 
 void Form::PaintForm() {

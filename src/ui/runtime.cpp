@@ -50,6 +50,8 @@ std::wstring Runtime::InputBox(const std::wstring& prompt, const std::wstring& t
     return ShowInputBox(ModalOwner(), prompt, title, defaultText);
 }
 
+void Runtime::Beep(UINT type) { MessageBeep(type); }
+
 bool Runtime::StartTimer(HWND window, UINT_PTR id, UINT interval) {
     return SetTimer(window, id, interval, nullptr) != 0;
 }

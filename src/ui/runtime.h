@@ -1,6 +1,6 @@
 // The runtime services that forms use and that tests may replace: message box, input box,
 // shell-open, clocks, the per-user settings store, the foreground and flashing a window, the
-// high-contrast setting and ending the program.
+// high-contrast setting, the beep and ending the program.
 #pragma once
 #include <windows.h>
 
@@ -40,6 +40,8 @@ public:
     virtual void FlashWindow(const FLASHWINFO& how);
     // Whether the user's colour scheme is a high-contrast one (the accessibility setting).
     virtual bool HighContrast();
+    // The system's sound for a key that has nothing to do (MB_OK: the default beep).
+    virtual void Beep(UINT type);
     // Ends the program at once: no further handler runs.
     [[noreturn]] virtual void End();
 };

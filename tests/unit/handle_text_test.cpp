@@ -83,3 +83,25 @@ TEST(PointerCaption, Formats) {
     EXPECT_EQ(inspector::PointerCaption(-300, 200), L"X: -300  Y: 200");
     EXPECT_EQ(inspector::PointerCaption(0, -5), L"X: 0  Y: -5");
 }
+
+TEST(PickedWindowLine, TellsHandleClassAndTitleInOneLine) {
+    struct Case {
+        int32_t handle;
+        const wchar_t* cls;
+        const wchar_t* title;
+        const wchar_t* line;
+    };
+    const Case cases[] = {
+        {65798, L"Notepad", L"Untitled - Notepad",
+         L"hWnd 65798, class Notepad, title Untitled - Notepad"},
+        {-2147418112, L"Button", L"OK", L"hWnd -2147418112, class Button, title OK"},
+        {131844, L"Edit", L"", L"hWnd 131844, class Edit, no title"},
+        // A window that has closed, or handle 0, has no class to read.
+        {131844, L"", L"", L"hWnd 131844, no window"},
+        {0, L"", L"", L"hWnd 0, no window"},
+        // A title is read as it is, commas and all.
+        {7, L"#32770", L"Save, or not?", L"hWnd 7, class #32770, title Save, or not?"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(inspector::PickedWindowLine(c.handle, c.cls, c.title), c.line) << c.handle;
+}

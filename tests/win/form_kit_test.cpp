@@ -1,6 +1,7 @@
 // The form kit on a small form of its own: every kind of control is made from its row and
 // raises its events, frames hold their children, the tab order follows the tab index across
-// frames, and fonts and brushes are shared by the controls that ask for the same.
+// frames, fonts and brushes are shared by the controls that ask for the same, and a picture box
+// takes its keys and shows where the keyboard is.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -116,6 +117,89 @@ TEST_F(FormKitTest, ControlsAskingForTheSameFontAndColourShareThem) {
     EXPECT_EQ(font(L"cmdIn"), font(L"chkIn"));
     EXPECT_EQ(font(L"cmdIn"), font(L"txtOut"));
     EXPECT_NE(font(L"cmdIn"), font(L"lstIn")) << "the form's own font for a row without one";
+}
+
+// A key as the program's message loop delivers it: the form sees it first, then the focus.
+void Key(ui::Form& form, WPARAM vk) {
+    MSG msg = {};
+    msg.hwnd = GetFocus();
+    msg.message = WM_KEYDOWN;
+    msg.wParam = vk;
+    if (!form.PreTranslate(msg)) DispatchMessageW(&msg);
+    PumpMessages();
+}
+
+// The dots of a focus rectangle just inside the box's edge: pixels of that ring that are not
+// the box's background, as the screen shows them.
+int FocusDots(HWND box) {
+    RedrawWindow(box, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    RECT r;
+    GetClientRect(box, &r);
+    HDC dc = GetDC(box);
+    const COLORREF back = GetPixel(dc, r.right / 2, r.bottom / 2);
+    int dots = 0;
+    for (int x = 1; x < r.right - 1; ++x)
+        dots += (GetPixel(dc, x, 1) != back) + (GetPixel(dc, x, r.bottom - 2) != back);
+    ReleaseDC(box, dc);
+    return dots;
+}
+
+void SetKeyboardCues(BOOL always) {
+    SystemParametersInfoW(SPI_SETKEYBOARDCUES, 0,
+                          reinterpret_cast<void*>(static_cast<INT_PTR>(always)), 0);
+}
+
+TEST_F(FormKitTest, APictureBoxTakesItsKeysAndShowsWhereTheKeyboardIs) {
+    std::vector<std::pair<int, int>> keys;
+    int lost = 0;
+    ui::Control& pic = form.Design(L"picOut");
+    pic.KeyDown = [&](int& key, int shift) {
+        keys.push_back({key, shift});
+        if (key != 'A') key = 0;
+    };
+    pic.LostFocus = [&] { ++lost; };
+    form.Show();
+    HWND box = form[L"picOut"].Hwnd();
+    EXPECT_TRUE(SendMessageW(box, WM_GETDLGCODE, 0, 0) & DLGC_WANTARROWS);
+
+    BOOL saved = FALSE;
+    SystemParametersInfoW(SPI_GETKEYBOARDCUES, 0, &saved, 0);
+    SetKeyboardCues(FALSE);
+    // Reached with Tab: the box takes every key but Tab, which moves on.
+    form[L"cmdIn"].SetFocus();
+    EXPECT_EQ(FocusDots(box), 0) << "no cue without the focus";
+    Key(form, VK_TAB);
+    ASSERT_TRUE(form[L"picOut"].HasFocus());
+    EXPECT_GT(FocusDots(box), 4) << "the focus came by the keyboard";
+    for (int vk : {VK_UP, VK_DOWN, VK_LEFT, VK_RIGHT, VK_RETURN, VK_SPACE, int('A')})
+        Key(form, static_cast<WPARAM>(vk));
+    const std::vector<std::pair<int, int>> expected = {{VK_UP, 0},    {VK_DOWN, 0},   {VK_LEFT, 0},
+                                                       {VK_RIGHT, 0}, {VK_RETURN, 0}, {VK_SPACE, 0},
+                                                       {'A', 0}};
+    EXPECT_EQ(keys, expected);
+    Key(form, VK_TAB);
+    EXPECT_TRUE(form[L"txtOut"].HasFocus()) << "Tab leaves the box for the next in the order";
+    EXPECT_EQ(lost, 1);
+    EXPECT_EQ(keys.size(), expected.size()) << "Tab never reaches the box";
+    EXPECT_EQ(FocusDots(box), 0);
+
+    // Focused by a press: no cue while the button is held, nor after it while the system
+    // hides keyboard cues; a key brings it back.
+    SendMessageW(box, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+    ASSERT_TRUE(form[L"picOut"].HasFocus());
+    EXPECT_EQ(FocusDots(box), 0);
+    SendMessageW(box, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+    EXPECT_EQ(FocusDots(box), 0);
+    Key(form, VK_RIGHT);
+    EXPECT_GT(FocusDots(box), 4);
+    // Where the system shows keyboard cues always, they show after a press too, but never
+    // while the button is held (a drag from the box shows an empty box).
+    SetKeyboardCues(TRUE);
+    SendMessageW(box, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+    EXPECT_EQ(FocusDots(box), 0);
+    SendMessageW(box, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+    EXPECT_GT(FocusDots(box), 4);
+    SetKeyboardCues(saved);
 }
 
 }  // namespace

@@ -18,12 +18,6 @@
 namespace inspector_test {
 namespace {
 
-const wchar_t* const kNine[] = {L"txthWnd",       L"txtTitle",       L"txtClass",
-                                L"txtStyle",      L"txtRect",        L"txtParent",
-                                L"txtParentText", L"txtParentClass", L"txtMhWnd"};
-
-std::wstring Num(HWND h) { return inspector::HandleText(inspector::HandleNumber(h)); }
-
 std::wstring RectOf(HWND h) {
     RECT r = {};
     GetWindowRect(h, &r);

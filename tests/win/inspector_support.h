@@ -88,6 +88,14 @@ inline std::wstring LongTitle(size_t n = 300) {
     return s;
 }
 
+// The nine boxes a pick writes, in the order it writes them.
+inline const wchar_t* const kNine[] = {L"txthWnd",       L"txtTitle",       L"txtClass",
+                                       L"txtStyle",      L"txtRect",        L"txtParent",
+                                       L"txtParentText", L"txtParentClass", L"txtMhWnd"};
+
+// A handle as the inspector writes it.
+inline std::wstring Num(HWND h) { return inspector::HandleText(inspector::HandleNumber(h)); }
+
 inline std::wstring TextOf(HWND h) {
     wchar_t buf[1024] = L"";
     GetWindowTextW(h, buf, 1024);

@@ -60,12 +60,14 @@ public:
     bool HighContrast() override {
         return highContrast ? *highContrast : ui::Runtime::HighContrast();
     }
+    void Beep(UINT type) override { beeps.push_back(type); }
     [[noreturn]] void End() override { throw EndCalled(); }
 
     struct EndCalled {};
 
     std::vector<ShownMessage> messages;
     std::vector<std::wstring> prompts, opened, saves;
+    std::vector<UINT> beeps;
     std::map<std::wstring, std::wstring> settings;
     std::wstring inputReply;
     // The system's refusals, forced.

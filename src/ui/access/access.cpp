@@ -115,6 +115,10 @@ HRESULT KitAccessible::Value(long id, VARIANT child, BSTR* out) {
     if (Foreign(id)) return E_INVALIDARG;
     if (!out) return E_POINTER;
     if (Simple(id)) return S_FALSE;
+    if (id == CHILDID_SELF && !face_.value.empty()) {
+        *out = MakeBstr(face_.value);
+        return S_OK;
+    }
     if (id != CHILDID_SELF || !face_.editableText) return inner_->get_accValue(child, out);
     *out = MakeBstr(TextOf(hwnd_));
     return S_OK;

@@ -24,6 +24,7 @@ struct AccessibleFace {
     std::wstring name;
     long role = 0;              // ROLE_SYSTEM_*, or 0 for the standard one
     bool editableText = false;  // value = its text; focusable; read-only by ES_READONLY
+    std::wstring value;         // a value of the kit's own; empty: the standard one
     bool ownChildren = false;   // labels, then windows, instead of the standard children
     std::vector<AccessibleLabel> labels;
     std::vector<HWND> windows;

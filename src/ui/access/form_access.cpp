@@ -103,6 +103,7 @@ AccessibleFace FaceOf(HWND hwnd) {
         // The role of its kind: the standard object does not know the kit's own windows, and
         // not every system's knows the system's controls.
         face.role = TraitsOf(self->def_.kind).accessibleRole;
+        face.value = self->accessibleValue_;
     }
     if (IsTextView(hwnd)) {
         face.role = ROLE_SYSTEM_TEXT;
