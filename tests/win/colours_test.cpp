@@ -13,6 +13,7 @@
 #include <utility>
 #include <vector>
 
+#include "app/resource.h"
 #include "mainwin/main_form.h"
 #include "pixels.h"
 #include "startup/artwork.h"
@@ -318,6 +319,7 @@ TEST_F(ColoursTest, LightSystemTextOnTheFixedBacksIsDrawnBlackOrWhite) {
     system.Set(kHighContrastBlack);
     Repaint();
     ASSERT_FALSE(Form().HighContrast());
+    SaveShot(L"main-light-system-text");
     EXPECT_EQ(TranscriptBack(), kLilac);
     std::vector<COLORREF> transcript = Transcript();
     EXPECT_GT(Count(transcript, Dark), 50);
@@ -370,6 +372,41 @@ TEST_F(ColoursTest, ADisabledButtonsCaptionStaysDimmedYetReadable) {
     EXPECT_GE(ui::contrast::Ratio(darkest & 0xFFFFFFu, kLilac & 0xFFFFFFu),
               ui::contrast::kMinimumRatio);
     EXPECT_GT(Lum(darkest), Lum(kBlack) + 0.01) << "dimmed, not the enabled caption's black";
+}
+
+TEST_F(ColoursTest, TheTermsScreenReadsInHighContrastOverItsPicture) {
+    system.Set(kHighContrastBlack);
+    rt.highContrast = true;
+    wchar_t temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    // A folder whose parent is missing: nothing is recorded, and the terms are shown.
+    startup::TermsForm terms(Form(), {IDB_TERMS, IDI_APP},
+                             std::wstring(temp) + L"dorvane-no-such-folder\\MV");
+    ui::Form& form = terms.Form();
+    form.Show();
+    PumpMessages();
+    RedrawWindow(form.Hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    RECT shot;
+    GetWindowRect(form.Hwnd(), &shot);
+    testpixels::SaveScreen(L"terms-high-contrast-black", shot);
+
+    // The terms box and the button take the system's colours.
+    HWND box = form[L"Text1"].Hwnd();
+    RECT r;
+    GetClientRect(box, &r);
+    std::vector<COLORREF> terms_text = Shown(box, r);
+    EXPECT_GT(Count(terms_text, [](COLORREF c) { return c == kBlack; }), r.right * r.bottom / 2);
+    EXPECT_GT(Count(terms_text, Light), 50);
+    EXPECT_EQ(form[L"Command1"].DrawnColours().back, kBlack);
+    // The sentence under the box stands on the picture's light grey: the scheme's white text
+    // would vanish there, so it is drawn black; the title on the dark band stays white.
+    EXPECT_EQ(form[L"Label1"].DrawnColours().text, kBlack);
+    EXPECT_EQ(form[L"Label2"].DrawnColours().text, kWhite);
+    const int dpi = form.Dpi();
+    RECT sentence = {MulDiv(2520, dpi, 1440), MulDiv(9360, dpi, 1440), MulDiv(8775, dpi, 1440),
+                     MulDiv(10095, dpi, 1440)};
+    EXPECT_GT(Count(Shown(form.Hwnd(), sentence), Dark), 50);
+    form.Unload();
 }
 
 }  // namespace
