@@ -80,7 +80,7 @@ COLORREF Form::BackColour() const {
     return kit::Resolve(kit::Or(def_.back, SysColor(COLOR_BTNFACE)));
 }
 
-void Form::OnSchemeChange(UINT msg, WPARAM wp, LPARAM lp) {
+void Form::OnSchemeChange(UINT msg) {
     const bool highContrast = Rt().HighContrast();
     // Most setting changes (the work area, the environment) leave the colours alone.
     if (msg == WM_SETTINGCHANGE && highContrast == highContrast_) return;
@@ -88,7 +88,7 @@ void Form::OnSchemeChange(UINT msg, WPARAM wp, LPARAM lp) {
     brushes_.clear();
     // Only top-level windows hear of new system colours; the system's controls among the
     // children keep brushes of their own and learn of it from their parent.
-    for (const auto& entry : windows_) SendMessageW(entry.first, WM_SYSCOLORCHANGE, wp, lp);
+    for (const auto& entry : windows_) SendMessageW(entry.first, WM_SYSCOLORCHANGE, 0, 0);
     RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
 }
 

@@ -311,7 +311,7 @@ LRESULT Form::Handle(UINT msg, WPARAM wp, LPARAM lp) {
             return 0;
         case WM_SYSCOLORCHANGE:
         case WM_SETTINGCHANGE:
-            OnSchemeChange(msg, wp, lp);
+            OnSchemeChange(msg);
             break;
         case WM_CLOSE:
             Unload();

@@ -324,7 +324,7 @@ private:
     bool OnLabelMouse(HWND container, UINT msg, LPARAM lp);
     LRESULT OnActivate(WPARAM wp, LPARAM lp);
     // The colours or the high-contrast setting changed: new brushes, and everything redrawn.
-    void OnSchemeChange(UINT msg, WPARAM wp, LPARAM lp);
+    void OnSchemeChange(UINT msg);
     COLORREF BackColour() const;
     friend kit::AccessibleFace kit::FaceOf(HWND hwnd);
     void CreateControls();

@@ -10,9 +10,9 @@
 #include <algorithm>
 #include <functional>
 #include <memory>
-#include <utility>
 #include <vector>
 
+#include "app/resource.h"
 #include "mainwin/main_form.h"
 #include "pixels.h"
 #include "startup/artwork.h"
@@ -31,61 +31,26 @@ const COLORREF kTitleGrey = RGB(192, 192, 192);
 const COLORREF kBlack = RGB(0, 0, 0);
 const COLORREF kWhite = RGB(255, 255, 255);
 
-// The system's colours of the two high-contrast schemes that Windows ships.
-const std::vector<std::pair<int, COLORREF>> kHighContrastBlack = {
-    {COLOR_WINDOW, kBlack},
-    {COLOR_WINDOWTEXT, kWhite},
-    {COLOR_BTNFACE, kBlack},
-    {COLOR_BTNTEXT, kWhite},
-    {COLOR_HIGHLIGHT, RGB(26, 235, 255)},
-    {COLOR_HIGHLIGHTTEXT, kBlack},
-    {COLOR_GRAYTEXT, RGB(63, 242, 63)},
-};
-const std::vector<std::pair<int, COLORREF>> kHighContrastWhite = {
-    {COLOR_WINDOW, kWhite},
-    {COLOR_WINDOWTEXT, kBlack},
-    {COLOR_BTNFACE, kWhite},
-    {COLOR_BTNTEXT, kBlack},
-    {COLOR_HIGHLIGHT, RGB(55, 0, 110)},
-    {COLOR_HIGHLIGHTTEXT, kWhite},
-    {COLOR_GRAYTEXT, RGB(96, 0, 0)},
-};
+// The colours that matter here of the two high-contrast schemes that Windows ships.
+const int kTouched[] = {COLOR_WINDOW, COLOR_WINDOWTEXT, COLOR_BTNFACE, COLOR_BTNTEXT,
+                        COLOR_GRAYTEXT};
+const COLORREF kHighContrastBlack[] = {kBlack, kWhite, kBlack, kWhite, RGB(63, 242, 63)};
+const COLORREF kHighContrastWhite[] = {kWhite, kBlack, kWhite, kBlack, RGB(96, 0, 0)};
 
-// The system's colours are the whole session's: each one a test changes is put back as it
-// was, however the test ends.
+// The system's colours are the whole session's: those a test changes are put back as they
+// were, however the test ends.
 class SystemColours {
 public:
-    SystemColours() = default;
+    SystemColours() {
+        for (int i : kTouched) saved_.push_back(GetSysColor(i));
+    }
+    ~SystemColours() { Set(saved_.data()); }
     SystemColours(const SystemColours&) = delete;
     SystemColours& operator=(const SystemColours&) = delete;
-    ~SystemColours() { Restore(); }
-
-    void Set(const std::vector<std::pair<int, COLORREF>>& colours) {
-        std::vector<int> indices;
-        std::vector<COLORREF> values;
-        for (const auto& c : colours) {
-            bool saved = false;
-            for (const auto& s : saved_) saved = saved || s.first == c.first;
-            if (!saved) saved_.push_back({c.first, GetSysColor(c.first)});
-            indices.push_back(c.first);
-            values.push_back(c.second);
-        }
-        ASSERT_TRUE(SetSysColors(static_cast<int>(indices.size()), indices.data(), values.data()));
-    }
-    void Restore() {
-        if (saved_.empty()) return;
-        std::vector<int> indices;
-        std::vector<COLORREF> values;
-        for (const auto& s : saved_) {
-            indices.push_back(s.first);
-            values.push_back(s.second);
-        }
-        SetSysColors(static_cast<int>(indices.size()), indices.data(), values.data());
-        saved_.clear();
-    }
+    bool Set(const COLORREF* colours) { return SetSysColors(5, kTouched, colours) != FALSE; }
 
 private:
-    std::vector<std::pair<int, COLORREF>> saved_;
+    std::vector<COLORREF> saved_;
 };
 
 using testpixels::Shown;
@@ -168,7 +133,6 @@ struct ColoursTest : ::testing::Test {
         if (main) main->Form().Unload();
         main.reset();
         PumpMessages();
-        system.Restore();
     }
     ui::Form& Form() { return main->Form(); }
     ui::Control& C(const wchar_t* name) { return Form()[name]; }
@@ -213,34 +177,23 @@ bool Light(COLORREF c) { return Lum(c) > 0.8; }
 
 TEST_F(ColoursTest, TheOrdinarySchemeDrawsTheLayoutsColoursExactly) {
     // The text colours the layout leaves to the system are its black.
+    // clang-format off
     ExpectDrawn({
-        {L"txtOutputs", kLilac, kBlack},
-        {L"txtCommand", kLilac, kBlack},
-        {L"Text1", kLilac, kBlack},
-        {L"txtTitle", kTitleGrey, kBlack},
-        {L"cmdExecute", kLilac, kBlack},
-        {L"Command1", kLilac, kBlack},
-        {L"Command2", kLilac, kBlack},
-        {L"Command3", kLilac, kBlack},
-        {L"cmdMaximize", kLilac, kBlack},
-        {L"cmdTerminate", kLilac, kBlack},
-        {L"Frame1", kFormGrey, kBlack},
-        {L"Frame2", kFormGrey, kBlack},
-        {L"Label2", kFormGrey, kBlack},
-        {L"Label6", kFormGrey, kBlack},
-        {L"lblCordi", kFormGrey, kBlack},
-        {L"Label11", kFormGrey, kWhite},
-        {L"picCrossHair", kFormGrey, kBlack},
+        {L"txtOutputs", kLilac, kBlack}, {L"txtCommand", kLilac, kBlack},
+        {L"Text1", kLilac, kBlack}, {L"txtTitle", kTitleGrey, kBlack},
+        {L"cmdExecute", kLilac, kBlack}, {L"Command1", kLilac, kBlack},
+        {L"Command3", kLilac, kBlack}, {L"cmdTerminate", kLilac, kBlack},
+        {L"Frame1", kFormGrey, kBlack}, {L"Frame2", kFormGrey, kBlack},
+        {L"Label2", kFormGrey, kBlack}, {L"lblCordi", kFormGrey, kBlack},
+        {L"Label11", kFormGrey, kWhite}, {L"picCrossHair", kFormGrey, kBlack},
         {L"lstProcess", kWhite, kBlack},
     });
-    for (const wchar_t* box : {L"txtOutputs", L"txtCommand", L"Text1"}) {
-        Answered a = AnswerTo(H(box), WM_CTLCOLOREDIT);
-        EXPECT_EQ(a.back, kLilac) << box;
-        EXPECT_EQ(a.brush, kLilac) << box;
-        EXPECT_EQ(a.text, kBlack) << box;
-    }
-    Answered title = AnswerTo(H(L"txtTitle"), WM_CTLCOLORSTATIC);
-    EXPECT_EQ(title.brush, kTitleGrey);
+    // clang-format on
+    Answered box = AnswerTo(H(L"txtOutputs"), WM_CTLCOLOREDIT);
+    EXPECT_EQ(box.back, kLilac);
+    EXPECT_EQ(box.brush, kLilac);
+    EXPECT_EQ(box.text, kBlack);
+    EXPECT_EQ(AnswerTo(H(L"txtTitle"), WM_CTLCOLORSTATIC).brush, kTitleGrey);
 
     EXPECT_EQ(FormBack(), kFormGrey);
     EXPECT_EQ(TranscriptBack(), kLilac);
@@ -257,7 +210,7 @@ TEST_F(ColoursTest, HighContrastDrawsWithTheSystemsColoursAndSwitchesLive) {
     std::vector<HWND> reached;
     g_colourChangeSeen = &reached;
     HHOOK hook = SetWindowsHookExW(WH_CALLWNDPROC, SeeColourChange, nullptr, GetCurrentThreadId());
-    system.Set(kHighContrastBlack);
+    ASSERT_TRUE(system.Set(kHighContrastBlack));
     SetHighContrast(true);
     UnhookWindowsHookEx(hook);
     g_colourChangeSeen = nullptr;
@@ -266,18 +219,14 @@ TEST_F(ColoursTest, HighContrastDrawsWithTheSystemsColoursAndSwitchesLive) {
 
     // Boxes and lists take the window's colours; the form, buttons, frames and labels the
     // button face's; pictures keep theirs.
+    // clang-format off
     ExpectDrawn({
-        {L"txtOutputs", kBlack, kWhite},
-        {L"txtCommand", kBlack, kWhite},
-        {L"txtTitle", kBlack, kWhite},
-        {L"lstProcess", kBlack, kWhite},
-        {L"cmdExecute", kBlack, kWhite},
-        {L"cmdTerminate", kBlack, kWhite},
-        {L"Frame2", kBlack, kWhite},
-        {L"Label2", kBlack, kWhite},
-        {L"Label11", kBlack, kWhite},
-        {L"picCrossHair", kFormGrey, kBlack},
+        {L"txtOutputs", kBlack, kWhite}, {L"txtTitle", kBlack, kWhite},
+        {L"lstProcess", kBlack, kWhite}, {L"cmdExecute", kBlack, kWhite},
+        {L"Frame2", kBlack, kWhite}, {L"Label2", kBlack, kWhite},
+        {L"Label11", kBlack, kWhite}, {L"picCrossHair", kFormGrey, kBlack},
     });
+    // clang-format on
     Answered box = AnswerTo(H(L"txtOutputs"), WM_CTLCOLOREDIT);
     EXPECT_EQ(box.brush, kBlack);
     EXPECT_EQ(box.text, kWhite);
@@ -294,7 +243,7 @@ TEST_F(ColoursTest, HighContrastDrawsWithTheSystemsColoursAndSwitchesLive) {
 
     // High Contrast White: black text on white, except over the dark title strip, where only
     // white reads.
-    system.Set(kHighContrastWhite);
+    ASSERT_TRUE(system.Set(kHighContrastWhite));
     SendMessageW(Form().Hwnd(), WM_SYSCOLORCHANGE, 0, 0);
     Repaint();
     EXPECT_EQ(FormBack(), kWhite);
@@ -315,9 +264,10 @@ TEST_F(ColoursTest, HighContrastDrawsWithTheSystemsColoursAndSwitchesLive) {
 TEST_F(ColoursTest, LightSystemTextOnTheFixedBacksIsDrawnBlackOrWhite) {
     // High Contrast Black's colours with the setting itself off (as Wine can leave them):
     // the system's white text on the layout's lilac and grey would read at 1.7:1 and 1.3:1.
-    system.Set(kHighContrastBlack);
+    ASSERT_TRUE(system.Set(kHighContrastBlack));
     Repaint();
     ASSERT_FALSE(Form().HighContrast());
+    SaveShot(L"main-light-system-text");
     EXPECT_EQ(TranscriptBack(), kLilac);
     std::vector<COLORREF> transcript = Transcript();
     EXPECT_GT(Count(transcript, Dark), 50);
@@ -326,25 +276,11 @@ TEST_F(ColoursTest, LightSystemTextOnTheFixedBacksIsDrawnBlackOrWhite) {
     EXPECT_GT(Count(label, Dark), 20);
     EXPECT_EQ(Count(label, Light), 0) << "no white text on the form's grey";
 
-    struct Row {
-        const wchar_t* name;
-        UINT msg;
-        COLORREF back, text;
-    } rows[] = {
-        {L"txtOutputs", WM_CTLCOLOREDIT, kLilac, kBlack},
-        {L"txtCommand", WM_CTLCOLOREDIT, kLilac, kBlack},
-        {L"txtTitle", WM_CTLCOLORSTATIC, kTitleGrey, kBlack},
-        // The system's own pair reads: it stays.
-        {L"lstProcess", WM_CTLCOLORLISTBOX, kBlack, kWhite},
-    };
-    for (const Row& r : rows) {
-        SCOPED_TRACE(r.name);
-        Answered a = AnswerTo(H(r.name), r.msg);
-        EXPECT_EQ(a.brush, r.back);
-        EXPECT_EQ(a.text, r.text);
-    }
-    EXPECT_EQ(C(L"cmdExecute").DrawnColours().text, kBlack);
-    EXPECT_EQ(C(L"Frame1").DrawnColours().text, kBlack);
+    EXPECT_EQ(AnswerTo(H(L"txtCommand"), WM_CTLCOLOREDIT).text, kBlack);
+    EXPECT_EQ(AnswerTo(H(L"txtTitle"), WM_CTLCOLORSTATIC).text, kBlack);
+    // The system's own pair reads: it stays.
+    EXPECT_EQ(AnswerTo(H(L"lstProcess"), WM_CTLCOLORLISTBOX).text, kWhite);
+    ExpectDrawn({{L"cmdExecute", kLilac, kBlack}, {L"Frame1", kFormGrey, kBlack}});
 
     // A check box that takes the system's window colours follows them.
     startup::TermsForm terms(Form(), startup::Artwork{}, L"C:\\nowhere");
@@ -370,6 +306,41 @@ TEST_F(ColoursTest, ADisabledButtonsCaptionStaysDimmedYetReadable) {
     EXPECT_GE(ui::contrast::Ratio(darkest & 0xFFFFFFu, kLilac & 0xFFFFFFu),
               ui::contrast::kMinimumRatio);
     EXPECT_GT(Lum(darkest), Lum(kBlack) + 0.01) << "dimmed, not the enabled caption's black";
+}
+
+TEST_F(ColoursTest, TheTermsScreenReadsInHighContrastOverItsPicture) {
+    ASSERT_TRUE(system.Set(kHighContrastBlack));
+    rt.highContrast = true;
+    wchar_t temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    // A folder whose parent is missing: nothing is recorded, and the terms are shown.
+    startup::TermsForm terms(Form(), {IDB_TERMS, IDI_APP},
+                             std::wstring(temp) + L"dorvane-no-such-folder\\MV");
+    ui::Form& form = terms.Form();
+    form.Show();
+    PumpMessages();
+    RedrawWindow(form.Hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    RECT shot;
+    GetWindowRect(form.Hwnd(), &shot);
+    testpixels::SaveScreen(L"terms-high-contrast-black", shot);
+
+    // The terms box and the button take the system's colours.
+    HWND box = form[L"Text1"].Hwnd();
+    RECT r;
+    GetClientRect(box, &r);
+    std::vector<COLORREF> terms_text = Shown(box, r);
+    EXPECT_GT(Count(terms_text, [](COLORREF c) { return c == kBlack; }), r.right * r.bottom / 2);
+    EXPECT_GT(Count(terms_text, Light), 50);
+    EXPECT_EQ(form[L"Command1"].DrawnColours().back, kBlack);
+    // The sentence under the box stands on the picture's light grey: the scheme's white text
+    // would vanish there, so it is drawn black; the title on the dark band stays white.
+    EXPECT_EQ(form[L"Label1"].DrawnColours().text, kBlack);
+    EXPECT_EQ(form[L"Label2"].DrawnColours().text, kWhite);
+    const int dpi = form.Dpi();
+    RECT sentence = {MulDiv(2520, dpi, 1440), MulDiv(9360, dpi, 1440), MulDiv(8775, dpi, 1440),
+                     MulDiv(10095, dpi, 1440)};
+    EXPECT_GT(Count(Shown(form.Hwnd(), sentence), Dark), 50);
+    form.Unload();
 }
 
 }  // namespace
