@@ -236,16 +236,6 @@ TEST_F(TranscriptTest, SaveWritesUtf8AndAFailureSaysWhyAndLeavesTheOldFileAndNot
     }
     SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
 
-    // A file another program holds open, without letting it be deleted, stays as it was
-    // (Windows says it is in use, Wine that access is denied).
-    testfiles::Write(path, "the old file");
-    HANDLE held = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                              nullptr, OPEN_EXISTING, 0, nullptr);
-    EXPECT_FALSE(Tools().SaveTo(path));
-    CloseHandle(held);
-    EXPECT_EQ(testfiles::Bytes(path), "the old file");
-    EXPECT_EQ(testfiles::Names(folder.Path()), std::vector<std::wstring>{L"kept.txt"});
-
     // Temporary names already taken are passed over, in the same folder.
     FailingFiles files;
     files.existing = 3;
