@@ -7,7 +7,8 @@
 // container.cpp (frames and picture boxes), paint.cpp (drawing: forms, windowless labels and
 // images, graphical buttons, frames), keyboard.cpp (tab order, access keys, Enter and Esc),
 // timers.cpp, gdi_cache.cpp (fonts and brushes shared per form), error_modes.cpp (errors),
-// access.cpp and form_access.cpp (what screen readers get: accessible objects and names).
+// access.cpp and form_access.cpp (what screen readers get: accessible objects and names),
+// find_dialog.cpp (the system's Find dialog, modeless).
 #pragma once
 #include <windows.h>
 
