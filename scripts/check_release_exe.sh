@@ -40,7 +40,7 @@ dep() { has '^[[:space:]]+NX_COMPAT$'; }
 stripped() { has '^[[:space:]]+symbols stripped$' && ! grep -q ' \.debug_' <<<"$sections"; }
 
 # The DLLs every Windows since 7 has; the C runtime is linked in statically but for msvcrt.
-SYSTEM_DLLS='^(kernel32|user32|gdi32|shell32|comctl32|ole32|oleaut32|oleacc|advapi32|msvcrt|api-ms-win-.*)\.dll$'
+SYSTEM_DLLS='^(kernel32|user32|gdi32|shell32|comctl32|comdlg32|ole32|oleaut32|oleacc|advapi32|msvcrt|api-ms-win-.*)\.dll$'
 foreign_dlls=""
 system_imports() {
   local names

@@ -8,7 +8,8 @@
 // images, graphical buttons, frames), keyboard.cpp (tab order, access keys, Enter and Esc),
 // timers.cpp, gdi_cache.cpp (fonts and brushes shared per form), colours.cpp (the layout's
 // colours or the system's, and text that reads on them), error_modes.cpp (errors), access.cpp
-// and form_access.cpp (what screen readers get: accessible objects and names).
+// and form_access.cpp (what screen readers get: accessible objects and names), find_dialog.cpp
+// (the system's Find dialog, modeless).
 #pragma once
 #include <windows.h>
 

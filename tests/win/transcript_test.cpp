@@ -1,13 +1,12 @@
 // The console pane's Find, Save As and long-run notice on a small form of the test's own: what
-// Find selects (non-ASCII letters folded as the system folds them), the Find dialog's text and
-// keys, a run holding Find; the saved file byte for byte and every failure of the save leaving
-// the old file as it was and nothing beside it; the flash asked for after a long run only.
+// Find selects (non-ASCII letters folded as the system folds them), the Find dialog's text, a
+// run holding Find; the saved file byte for byte, and every failure of the save leaving the old
+// file as it was and nothing beside it; the flash asked for after a long run only.
 #include <windows.h>
 #include <dlgs.h>
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -15,6 +14,7 @@
 #include "console/console_pane.h"
 #include "console/shelvoxs.h"
 #include "console/text_file.h"
+#include "file_support.h"
 #include "probe_support.h"
 #include "test_runtime.h"
 #include "ui/busy_pump.h"
@@ -65,15 +65,12 @@ struct TranscriptTest : ::testing::Test {
         return {a, b};
     }
     void SetSel(size_t a, size_t b) { SendMessageW(Box(), EM_SETSEL, a, b); }
-    void KeyIn(const wchar_t* box, int key, int shift) {
-        int k = key;
-        if (std::wstring(box) == L"txtCommand")
-            pane->txtCommand_KeyDown(k, shift);
-        else
-            pane->txtOutputs_KeyDown(k, shift);
-        EXPECT_EQ(k, 0) << "the key is kept from the box";
-    }
     HWND FindWhat() { return GetDlgItem(Tools().Dialog().Hwnd(), edt1); }
+    std::wstring WhatToFind() {
+        wchar_t what[64] = L"";
+        GetWindowTextW(FindWhat(), what, 64);
+        return what;
+    }
 };
 
 struct FindCase {
@@ -84,18 +81,13 @@ struct FindCase {
 };
 
 const FindCase kFinds[] = {
-    {0, 0, L"caf\xE9", false, true, 0},
-    {0, 4, L"caf\xE9", false, true, 10},   // from the selection's end
+    {0, 4, L"caf\xE9", false, true, 10},   // down: from the selection's end
     {12, 12, L"caf\xE9", false, true, 0},  // around the end
     {0, 0, L"caf\xE9", true, true, kMiss},
-    {0, 0, L"caf\xC9", true, true, 10},
-    {0, 0, L"\x434\x43E\x43C", false, true, 20},  // Cyrillic folds as the system folds it
-    {21, 21, L"\x434\x43E\x43C", false, true, 28},
+    {21, 21, L"\x434\x43E\x43C", false, true, 28},   // Cyrillic folds as the system folds it
     {28, 31, L"\x434\x43E\x43C", false, false, 20},  // up: from the selection's start
     {20, 20, L"\x434\x43E\x43C", false, false, 28},  // up, around the start
-    {0, 0, L"D\x41E\x41C", false, true, kMiss},
-    {5, 5, L"one\r\ncaf", false, true, 5},  // across a line break
-    {0, 0, L"END", false, false, 33},
+    {5, 5, L"one\r\ncaf", false, true, 5},           // across a line break
 };
 
 TEST_F(TranscriptTest, FindNextSelectsTheNextMatchAroundTheEndOrSaysItCannotFind) {
@@ -105,59 +97,36 @@ TEST_F(TranscriptTest, FindNextSelectsTheNextMatchAroundTheEndOrSaysItCannotFind
         rt.messages.clear();
         const bool found = Tools().FindNext({c.what, c.matchCase, c.down});
         const auto tag = ::testing::Message() << "case #" << (&c - kFinds);
-        if (c.found == kMiss) {
-            EXPECT_FALSE(found) << tag;
-            EXPECT_EQ(Sel(), std::make_pair(c.selA, c.selB)) << tag << ": the selection stays";
-            ASSERT_EQ(rt.messages.size(), 1u) << tag;
-            EXPECT_EQ(rt.messages[0].text, L"Cannot find \"" + std::wstring(c.what) + L"\"");
-            EXPECT_EQ(rt.messages[0].style, static_cast<UINT>(MB_OK | MB_ICONINFORMATION));
-            EXPECT_FALSE(rt.messages[0].title) << "the program's title";
-        } else {
-            EXPECT_TRUE(found) << tag;
+        EXPECT_EQ(found, c.found != kMiss) << tag;
+        if (found) {
             EXPECT_EQ(Sel(), std::make_pair(c.found, c.found + wcslen(c.what))) << tag;
             EXPECT_TRUE(rt.messages.empty()) << tag;
+            continue;
         }
+        EXPECT_EQ(Sel(), std::make_pair(c.selA, c.selB)) << tag << ": the selection stays";
+        ASSERT_EQ(rt.messages.size(), 1u) << tag;
+        EXPECT_EQ(rt.messages[0].text, L"Cannot find \"" + std::wstring(c.what) + L"\"");
+        EXPECT_EQ(rt.messages[0].style, static_cast<UINT>(MB_OK | MB_ICONINFORMATION));
     }
     EXPECT_EQ(form[L"txtOutputs"].Text(), kText) << "Find never changes the transcript";
 }
 
-TEST_F(TranscriptTest, TheDialogStartsWithAOneLineSelectionAndF3GoesOnWithoutIt) {
+TEST_F(TranscriptTest, TheDialogTakesAOneLineSelectionAndF3WithNothingToFindOpensIt) {
     form[L"txtOutputs"].SetText(kText);
-    // F3 with nothing to find yet opens the dialog instead.
-    KeyIn(L"txtCommand", VK_F3, 0);
+    int key = VK_F3;
+    pane->txtCommand_KeyDown(key, 0);
+    EXPECT_EQ(key, 0) << "the key is kept from the box";
     ASSERT_TRUE(Tools().Dialog().Hwnd());
     EXPECT_EQ(GetParent(Tools().Dialog().Hwnd()), form.Hwnd()) << "owned by the form";
-    SendMessageW(Tools().Dialog().Hwnd(), WM_COMMAND, IDCANCEL, 0);
-    PumpMessages();
-    EXPECT_FALSE(Tools().Dialog().Hwnd());
-
-    // A selection of two lines is not taken; one of one line is.
-    SetSel(4, 14);
-    KeyIn(L"txtOutputs", 'F', 2);
-    ASSERT_TRUE(FindWhat());
-    wchar_t what[64] = L"";
-    GetWindowTextW(FindWhat(), what, 64);
-    EXPECT_STREQ(what, L"");
+    SetSel(4, 14);  // two lines
+    Tools().Find();
+    EXPECT_EQ(WhatToFind(), L"");
     SetSel(0, 4);
-    KeyIn(L"txtCommand", 'F', 2);
-    GetWindowTextW(FindWhat(), what, 64);
-    EXPECT_STREQ(what, L"Caf\xE9") << "the open dialog takes the new selection";
-
-    // "Find Next" in the dialog, then F3 and Shift+F3 from either box.
-    SendMessageW(Tools().Dialog().Hwnd(), WM_COMMAND, IDOK, 0);
-    EXPECT_EQ(Sel(), std::make_pair(size_t(10), size_t(14)));
-    KeyIn(L"txtOutputs", VK_F3, 0);
-    EXPECT_EQ(Sel(), std::make_pair(size_t(0), size_t(4))) << "around the end";
-    KeyIn(L"txtCommand", VK_F3, 1);
-    EXPECT_EQ(Sel(), std::make_pair(size_t(10), size_t(14))) << "Shift+F3 goes back";
-
-    // Other keys are the boxes' own.
-    int k = 'F';
-    pane->txtOutputs_KeyDown(k, 0);
-    EXPECT_EQ(k, 'F');
-    k = VK_F3;
-    pane->txtCommand_KeyDown(k, 2);
-    EXPECT_EQ(k, VK_F3);
+    Tools().Find();
+    EXPECT_EQ(WhatToFind(), L"Caf\xE9") << "the open dialog takes the new selection";
+    key = 'F';
+    pane->txtOutputs_KeyDown(key, 0);
+    EXPECT_EQ(key, 'F') << "other keys are the box's own";
 }
 
 TEST_F(TranscriptTest, WhileACommandRunsTheDialogsRequestsAreHeld) {
@@ -172,82 +141,19 @@ TEST_F(TranscriptTest, WhileACommandRunsTheDialogsRequestsAreHeld) {
     }
     SendMessageW(Tools().Dialog().Hwnd(), WM_COMMAND, IDOK, 0);
     EXPECT_EQ(Sel(), std::make_pair(size_t(15), size_t(18)));
-    EXPECT_TRUE(rt.messages.empty());
-}
-
-// --- saving ---
-
-std::string FileBytes(const std::wstring& path) {
-    HANDLE f = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
-                           nullptr);
-    if (f == INVALID_HANDLE_VALUE) return "<none>";
-    std::string bytes;
-    std::vector<char> buf(1 << 16);
-    DWORD got = 0;
-    while (ReadFile(f, buf.data(), static_cast<DWORD>(buf.size()), &got, nullptr) && got)
-        bytes.append(buf.data(), got);
-    CloseHandle(f);
-    return bytes;
-}
-
-void WriteBytes(const std::wstring& path, const std::string& bytes) {
-    HANDLE f = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    DWORD done = 0;
-    WriteFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &done, nullptr);
-    CloseHandle(f);
-}
-
-std::string Utf8File(const std::wstring& text) {
-    int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
-                                nullptr, nullptr);
-    std::string bytes(static_cast<size_t>(n), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &bytes[0], n,
-                        nullptr, nullptr);
-    return "\xEF\xBB\xBF" + bytes;
-}
-
-std::vector<std::wstring> FilesIn(const std::wstring& folder) {
-    std::vector<std::wstring> names;
-    WIN32_FIND_DATAW fd;
-    HANDLE h = FindFirstFileW((folder + L"*").c_str(), &fd);
-    if (h == INVALID_HANDLE_VALUE) return names;
-    do {
-        std::wstring n = fd.cFileName;
-        if (n != L"." && n != L"..") names.push_back(n);
-    } while (FindNextFileW(h, &fd));
-    FindClose(h);
-    return names;
 }
 
 // A transcript whose file takes several writes, with a surrogate pair split where the save
-// reads its parts (every 65536 characters), and runs of ASCII long and short.
+// takes its parts (every 65536 characters), and runs of ASCII long and short.
 std::wstring LongText() {
     std::wstring t;
     while (t.size() < 1000000)
         t += L"\x441\x442\x440\x43E\x43A\x430 the quick brown fox jumps over the caf\xE9 "
-             L"\xD83D\xDE00"
-             L" ok\r\n" +
+             L"\xD83D\xDE00 ok\r\n" +
              std::to_wstring(t.size()) + L" ";
     t[65535] = 0xD83D;
     t[65536] = 0xDE00;
     return t;
-}
-
-TEST_F(TranscriptTest, SaveWritesUtf8WithAByteOrderMarkAndLeavesNothingElse) {
-    probe::TempFolder folder(L"dorvane-save");
-    const std::wstring path = folder.Path() + L"transcript.txt";
-    const std::wstring text = LongText();
-    form[L"txtOutputs"].SetText(text);
-    WriteBytes(path, "an older file");
-    ASSERT_TRUE(Tools().SaveTo(path));
-    EXPECT_TRUE(FileBytes(path) == Utf8File(text))
-        << FileBytes(path).size() << " bytes, not " << Utf8File(text).size();
-    EXPECT_EQ(FilesIn(folder.Path()), std::vector<std::wstring>{L"transcript.txt"});
-    EXPECT_TRUE(rt.messages.empty());
-
-    form[L"txtOutputs"].SetText(L"");
-    ASSERT_TRUE(Tools().SaveTo(path));
-    EXPECT_EQ(FileBytes(path), "\xEF\xBB\xBF") << "an empty transcript is its mark alone";
 }
 
 // The file calls, each passed on to the system, with one of them failing as told.
@@ -286,122 +192,88 @@ struct FailingFiles : console::TextFile::System {
     }
 };
 
-TEST_F(TranscriptTest, AFailedSaveSaysWhyAndLeavesTheOldFileAndNothingElse) {
+TEST_F(TranscriptTest, SaveWritesUtf8AndAFailureSaysWhyAndLeavesTheOldFileAndNothingElse) {
     struct Case {
         FailingFiles::Step step;
-        DWORD error;
+        DWORD error;  // ERROR_SUCCESS: saved
         bool readOnly;
     };
     const Case cases[] = {
+        {FailingFiles::kNone, ERROR_SUCCESS, false},
         {FailingFiles::kCreate, ERROR_ACCESS_DENIED, false},    // a folder we may not write in
         {FailingFiles::kWrite, ERROR_DISK_FULL, false},         // the disk fills up
         {FailingFiles::kFlush, ERROR_IO_DEVICE, false},         // the device fails
         {FailingFiles::kMove, ERROR_SHARING_VIOLATION, false},  // the target is locked
-        {FailingFiles::kNone, ERROR_ACCESS_DENIED, true},       // the target is read-only
+        {FailingFiles::kNone, ERROR_ACCESS_DENIED, true},       // read-only: Wine would replace it
     };
-    probe::TempFolder folder(L"dorvane-save-fails");
+    probe::TempFolder folder(L"dorvane-save");
     const std::wstring path = folder.Path() + L"kept.txt";
-    form[L"txtOutputs"].SetText(LongText());
+    const std::wstring text = LongText();
+    form[L"txtOutputs"].SetText(text);
     for (const Case& c : cases) {
         const auto tag = ::testing::Message() << "case #" << (&c - cases);
         SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-        WriteBytes(path, "the old file");
+        testfiles::Write(path, "the old file");
         if (c.readOnly) SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_READONLY);
         rt.messages.clear();
         FailingFiles files;
         files.failAt = c.step;
         files.error = c.error;
-        EXPECT_FALSE(Tools().SaveTo(path)) << tag;
-        EXPECT_TRUE(FileBytes(path) == "the old file") << tag << ": the old file changed";
-        EXPECT_EQ(FilesIn(folder.Path()), std::vector<std::wstring>{L"kept.txt"}) << tag;
+        EXPECT_EQ(Tools().SaveTo(path), c.error == ERROR_SUCCESS) << tag;
+        EXPECT_TRUE(testfiles::Bytes(path) ==
+                    (c.error ? "the old file" : testfiles::Utf8File(text)))
+            << tag << ": not the file expected";
+        EXPECT_EQ(testfiles::Names(folder.Path()), std::vector<std::wstring>{L"kept.txt"}) << tag;
+        if (c.error == ERROR_SUCCESS) {
+            EXPECT_TRUE(rt.messages.empty()) << tag;
+            continue;
+        }
         ASSERT_EQ(rt.messages.size(), 1u) << tag;
         EXPECT_EQ(rt.messages[0].text,
                   L"Cannot save " + path + L"\r\n\r\n" + console::TextFile::Reason(c.error))
             << tag;
         EXPECT_EQ(rt.messages[0].style, static_cast<UINT>(MB_OK | MB_ICONERROR)) << tag;
-        if (c.readOnly) {
-            EXPECT_TRUE(files.created.empty()) << "refused before any writing";
-        }
     }
     SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
 
-    // A file another program holds open, without letting it be deleted: it stays as it was.
-    WriteBytes(path, "the old file");
-    HANDLE held = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                              nullptr, OPEN_EXISTING, 0, nullptr);
-    ASSERT_NE(held, INVALID_HANDLE_VALUE);
-    rt.messages.clear();
-    EXPECT_FALSE(Tools().SaveTo(path));
-    CloseHandle(held);
-    EXPECT_TRUE(FileBytes(path) == "the old file") << "a held file changed";
-    EXPECT_EQ(FilesIn(folder.Path()), std::vector<std::wstring>{L"kept.txt"});
-    ASSERT_EQ(rt.messages.size(), 1u);
-    // The system's reason: Windows says the file is in use, Wine that access is denied.
-    const std::wstring start = L"Cannot save " + path + L"\r\n\r\n";
-    EXPECT_TRUE(rt.messages[0].text == start + console::TextFile::Reason(ERROR_SHARING_VIOLATION) ||
-                rt.messages[0].text == start + console::TextFile::Reason(ERROR_ACCESS_DENIED));
-
-    // A folder that is not there: the system's reason for that.
-    rt.messages.clear();
-    const std::wstring nowhere = folder.Path() + L"no such folder\\t.txt";
-    EXPECT_FALSE(Tools().SaveTo(nowhere));
-    ASSERT_EQ(rt.messages.size(), 1u);
-    EXPECT_EQ(rt.messages[0].text, L"Cannot save " + nowhere + L"\r\n\r\n" +
-                                       console::TextFile::Reason(ERROR_PATH_NOT_FOUND));
-}
-
-TEST_F(TranscriptTest, ATemporaryNameThatIsTakenIsPassedForAnotherInTheSameFolder) {
-    probe::TempFolder folder(L"dorvane-save-names");
-    const std::wstring path = folder.Path() + L"t.txt";
-    form[L"txtOutputs"].SetText(L"x");
+    // Temporary names already taken are passed over, in the same folder.
     FailingFiles files;
     files.existing = 3;
+    form[L"txtOutputs"].SetText(L"x");
     ASSERT_TRUE(Tools().SaveTo(path));
-    EXPECT_EQ(FileBytes(path), "\xEF\xBB\xBFx");
+    EXPECT_EQ(testfiles::Bytes(path), "\xEF\xBB\xBFx");
     ASSERT_EQ(files.created.size(), 4u);
-    for (const std::wstring& name : files.created) {
+    for (const std::wstring& name : files.created)
         EXPECT_EQ(name.compare(0, folder.Path().size(), folder.Path()), 0) << "in the same folder";
-        EXPECT_EQ(std::count(files.created.begin(), files.created.end(), name), 1);
-    }
-    EXPECT_EQ(FilesIn(folder.Path()), std::vector<std::wstring>{L"t.txt"});
+    EXPECT_NE(files.created[0], files.created[3]);
 }
-
-// --- the notice ---
 
 TEST_F(TranscriptTest, ALongRunThatEndsWhileTheUserIsElsewhereFlashesTheTaskbarButton) {
     struct Case {
         ULONGLONG took;
-        bool inForeground;
-        bool flashes;
+        bool inForeground, flashes;
     };
     const Case cases[] = {
         {5000, false, true},
-        {60000, false, true},
         {4999, false, false},  // short: nothing
         {5000, true, false},   // the user is watching: nothing
     };
     runner = std::make_unique<console::Shelvoxs>();
     pane->AttachRunner(*runner);
     for (const Case& c : cases) {
-        const auto tag = ::testing::Message() << "case #" << (&c - cases);
         rt.flashes.clear();
         rt.tickStep = c.took;  // the clock is read as the run starts and as it ends
         rt.inForeground = c.inForeground;
         form[L"txtCommand"].SetText(probe::QuotedTestChild() + L" lines done");
         pane->cmdExecute_Click();
         rt.tickStep = 0;
-        if (!c.flashes) {
-            EXPECT_TRUE(rt.flashes.empty()) << tag;
-            continue;
-        }
-        ASSERT_EQ(rt.flashes.size(), 1u) << tag;
-        const FLASHWINFO& f = rt.flashes[0];
-        EXPECT_EQ(f.cbSize, sizeof(FLASHWINFO));
-        EXPECT_EQ(f.hwnd, form.Hwnd());
-        EXPECT_EQ(f.dwFlags, static_cast<DWORD>(FLASHW_TRAY | FLASHW_TIMERNOFG))
+        ASSERT_EQ(rt.flashes.size(), c.flashes ? 1u : 0u) << "case #" << (&c - cases);
+        if (!c.flashes) continue;
+        EXPECT_EQ(rt.flashes[0].hwnd, form.Hwnd());
+        EXPECT_EQ(rt.flashes[0].dwFlags, static_cast<DWORD>(FLASHW_TRAY | FLASHW_TIMERNOFG))
             << "until the user comes back";
     }
-    EXPECT_EQ(form[L"txtOutputs"].Text(), L"done\r\ndone\r\ndone\r\ndone\r\n");
+    EXPECT_EQ(form[L"txtOutputs"].Text(), L"done\r\ndone\r\ndone\r\n");
 }
 
 }  // namespace
